@@ -1,0 +1,147 @@
+/*
+ * libzuc generic list: a doubly linked list of opaque element pointers.
+ *
+ * Every list carries its own allocator pair, chosen by list_new (by default
+ * malloc and free). The list record and every node come from that pair and go
+ * back to it; the list never asks for other memory, and it asks for exactly
+ * two sizes: one list record (once) and one node (three pointers) per element.
+ *
+ * Ownership: the list owns its record and nodes; the elements stay the
+ * caller's. An element is handed to a release callback only by list_clear,
+ * list_free and list_delete, only when the caller passes one, and never from
+ * a sublist. Any element value, NULL included, is stored unchanged.
+ *
+ * A sublist (made by the derived-list operations) flags is_sublist: adding to
+ * it and deleting from it abort, and clearing or freeing it never releases its
+ * elements, which belong to another list.
+ *
+ * Iteration handles (list_iterator) are plain values holding a node pointer;
+ * a NULL node means the walk ran off either end. A handle stays valid while
+ * other nodes are added or removed; list_remove_node and list_delete return
+ * the following node so a forward walk can remove as it goes.
+ *
+ *     list *l = list_new(NULL, NULL);
+ *     for (list_iterator i = list_first(l); !list_end(i); i = list_next(i))
+ *         use(list_get(i));
+ *
+ * Cost: add, insert, remove and delete are O(1); no count is stored, so
+ * list_size is O(n) and list_at / list_get_item walk the list twice.
+ *
+ * Caller errors (a NULL list where one is required, adding to a sublist, a
+ * position out of range, ...) abort with the standard assertion report; the
+ * checks listed per function stay on in every build. Allocation failure is
+ * reported by the result only. Nothing is locked: one thread at a time.
+ */
+#ifndef LIBZUC_LLIST_H
+#define LIBZUC_LLIST_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Obtains a block of at least `size` bytes, or returns NULL. malloc fits. */
+typedef void *(*list_alloc_fn)(size_t size);
+/* Releases a block that the matching list_alloc_fn returned. free fits. */
+typedef void (*list_free_fn)(void *block);
+/* Element release callback: receives one element (a node's data). free fits. */
+typedef void (*list_free_data_fn)(void *data);
+
+typedef struct list_node list_node;
+struct list_node {
+    list_node *next; /* following node; NULL at the tail */
+    list_node *prev; /* preceding node; NULL at the head */
+    void *data;      /* the caller's element */
+};
+
+typedef struct list {
+    list_node *head;        /* first node; NULL when empty */
+    list_node *tail;        /* last node; NULL when empty */
+    list_alloc_fn alloc_fn; /* gives the record (once) and every node */
+    list_free_fn free_fn;   /* takes back every node, and the record last */
+    uint8_t is_sublist;     /* 1 for a sublist, else 0 */
+} list;
+
+typedef struct list_iterator {
+    list_node *node; /* NULL once the walk has run off either end */
+} list_iterator;
+
+/* Makes an empty list. A NULL alloc_fn means malloc, a NULL free_fn means free,
+ * each independently. Returns NULL, having called nothing else, when the
+ * record cannot be allocated. Release the list with list_free. */
+list *list_new(list_alloc_fn alloc_fn, list_free_fn free_fn);
+
+/* Clears lst as list_clear does, then hands the record to the list's own
+ * free_fn. A NULL lst does nothing. */
+void list_free(list *lst, list_free_data_fn free_data);
+
+/* Empties lst. Unless lst is a sublist, a non-NULL free_data first gets every
+ * element, head to tail, before any node is released. The list stays usable.
+ * Aborts: "lst != NULL". */
+void list_clear(list *lst, list_free_data_fn free_data);
+
+/* Appends data at the tail. Returns lst, or NULL when no node could be
+ * allocated (the list is then unchanged).
+ * Aborts: "lst != NULL", "!lst->is_sublist". */
+list *list_add(list *lst, void *data);
+
+/* Prepends data at the head. Returns lst, or NULL when no node could be
+ * allocated (the list is then unchanged).
+ * Aborts: "lst != NULL", "!lst->is_sublist". */
+list *list_insert(list *lst, void *data);
+
+/* Unlinks node (a node of lst) and releases it; its element is not touched.
+ * Works on sublists too. Returns the node that followed, or NULL.
+ * Aborts: "lst != NULL", "node != NULL". */
+list_node *list_remove_node(list *lst, list_node *node);
+
+/* Hands node's element to free_data (when not NULL), then removes node as
+ * list_remove_node does and returns the node that followed, or NULL.
+ * Aborts: "lst != NULL", "!lst->is_sublist", "node != NULL". */
+list_node *list_delete(list *lst, list_node *node, list_free_data_fn free_data);
+
+/* Handle of the head; at the end (node NULL) when lst is empty.
+ * Aborts: "lst != NULL". */
+list_iterator list_first(const list *lst);
+
+/* Handle of the tail; at the end (node NULL) when lst is empty.
+ * Aborts: "lst != NULL". */
+list_iterator list_last(const list *lst);
+
+/* 1 when the handle is at the end (i.node is NULL), else 0. */
+int list_end(list_iterator i);
+
+/* The element of the handle's node. Aborts: "i.node != NULL". */
+void *list_get(list_iterator i);
+
+/* Handle of the node after i.node (at the end after the tail). A handle that
+ * is already at the end stays at the end. */
+list_iterator list_next(list_iterator i);
+
+/* Handle of the node before i.node (at the end before the head). A handle
+ * that is already at the end stays at the end. */
+list_iterator list_prev(list_iterator i);
+
+/* 1 when lst has no node, else 0. A NULL lst counts as empty. */
+int list_empty(const list *lst);
+
+/* Number of nodes, counted by a walk from the head. A NULL lst gives 0. */
+unsigned int list_size(const list *lst);
+
+/* The element at position idx (0 is the head), reached with the iteration
+ * handles after counting the list.
+ * Aborts: "lst != NULL", "idx < list_size(lst)". */
+void *list_at(const list *lst, unsigned int idx);
+
+/* The element at position index (0 is the head), reached by following next
+ * index times after counting the list.
+ * Aborts: "lst != NULL", "index < list_size(lst)". */
+void *list_get_item(const list *lst, unsigned int index);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* LIBZUC_LLIST_H */

@@ -1,0 +1,93 @@
+// Helpers shared by the libzuc test programs.
+#ifndef LIBZUC_TESTS_ZUC_TEST_H
+#define LIBZUC_TESTS_ZUC_TEST_H
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace zuc_test {
+
+// Regex for the whole assertion report of a failed library check, e.g.
+//   platform/libzuc/llist:123: list_add: Assertion `!lst->is_sublist' failed.
+// Module path, function name and expression text must all match exactly, so a
+// wrong module, a C++ signature instead of the bare name, or a reworded
+// expression fails the test. The end is not anchored: the emulator appends a
+// line of its own after the report.
+inline std::string check_report(const char *module, const char *function, const char *expression) {
+    std::string escaped;
+    for (const char *c = expression; *c != '\0'; ++c) {
+        if (std::string("\\.[](){}*+?|^$").find(*c) != std::string::npos) {
+            escaped += '\\';
+        }
+        escaped += *c;
+    }
+    return std::string("platform/libzuc/") + module + ":[0-9]+: " + function + ": Assertion ." +
+           escaped + ". failed";
+}
+
+// An allocator pair that records every call and can be told to refuse the
+// n-th allocation (counting from 1). Plain functions, as the C interface
+// wants; the state is global, so a test resets it first.
+// Element releases handed to a release callback can be logged in the same
+// timeline, so that a test sees how they interleave with the block releases.
+struct AllocEvent {
+    enum Kind { Alloc, Free, Element } kind;
+    std::size_t size; // Alloc: bytes asked for
+    void *block;      // block returned (null when refused), block released, or element
+};
+
+class RecordingAllocator {
+  public:
+    static void reset() {
+        events().clear();
+        fail_at_ = 0;
+        allocations_ = 0;
+        live_ = 0;
+    }
+    // Refuse the n-th allocation from now on (0: refuse none).
+    static void fail_at(unsigned n) { fail_at_ = n == 0 ? 0 : allocations_ + n; }
+    static void *alloc(std::size_t size) {
+        ++allocations_;
+        void *block = allocations_ == fail_at_ ? nullptr : std::malloc(size);
+        if (block != nullptr) {
+            ++live_;
+        }
+        events().push_back({AllocEvent::Alloc, size, block});
+        return block;
+    }
+    static void release(void *block) {
+        events().push_back({AllocEvent::Free, 0, block});
+        if (block != nullptr) {
+            --live_;
+        }
+        std::free(block);
+    }
+    static void release_element(void *element) {
+        events().push_back({AllocEvent::Element, 0, element});
+    }
+    static std::vector<AllocEvent> &events() {
+        static std::vector<AllocEvent> log;
+        return log;
+    }
+    // Blocks allocated and not yet released (the event log may be cleared
+    // in between; this count is kept apart from it).
+    static int live_blocks() { return live_; }
+
+  private:
+    static inline unsigned fail_at_ = 0;
+    static inline unsigned allocations_ = 0;
+    static inline int live_ = 0;
+};
+
+} // namespace zuc_test
+
+// Expects `statement` to fail the library check `expression` in `function` of
+// `module` (the module name under platform/libzuc/).
+#define EXPECT_ZUC_CHECK_FAILS(statement, module, function, expression)                            \
+    EXPECT_DEATH(statement, ::zuc_test::check_report(module, function, expression))
+
+#endif
