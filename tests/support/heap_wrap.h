@@ -1,0 +1,38 @@
+// Counting and failing the C heap under test.
+//
+// Test programs declared with zuc_add_test(... WRAP_HEAP) link the static
+// library and pass the linker --wrap=malloc,calloc,posix_memalign,free: every
+// call of those functions from the program's own objects (the library's among
+// them) goes through the wrappers in heap_wrap.cpp, which forward to the C
+// library. The C++ runtime and the sanitizers allocate through their own
+// shared objects and are not affected.
+//
+// While a count is running, the wrappers record each allocation call and can
+// refuse the n-th one (malloc/calloc return NULL, posix_memalign ENOMEM), which
+// is exactly the failure the library must handle.
+#ifndef LIBZUC_TESTS_HEAP_WRAP_H
+#define LIBZUC_TESTS_HEAP_WRAP_H
+
+namespace zuc_test {
+
+struct HeapCount {
+    unsigned allocations; // allocation calls seen, refused ones included
+    unsigned refused;     // allocation calls answered with a failure
+    unsigned frees;       // free() calls with a block allocated during the count
+    unsigned live;        // blocks allocated during the count and not freed
+};
+
+class Heap {
+  public:
+    // Starts a count; refuses the fail_at-th allocation call (from 1), or none
+    // when fail_at is 0.
+    static void start(unsigned fail_at = 0);
+    // Ends the count and returns it.
+    static HeapCount stop();
+    // The count so far, without ending it.
+    static HeapCount now();
+};
+
+} // namespace zuc_test
+
+#endif
