@@ -1,0 +1,324 @@
+// Bounded pointer queue: both forms against a model, slot use, draining,
+// in-place sizes and buffers, capacity refusals, allocation failure, checks.
+#include <libzuc/zuqueue.h>
+
+#include "heap_wrap.h"
+#include "zuc_test.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <random>
+#include <vector>
+
+namespace {
+
+using zuc_test::Heap;
+using zuc_test::HeapCount;
+
+int elems[8];
+void *const A = &elems[0];
+void *const B = &elems[1];
+void *const C = &elems[2];
+void *const D = &elems[3];
+
+// What the release callback saw, with the number of blocks freed so far.
+struct Release {
+    void *elem;
+    unsigned frees_before;
+    bool operator==(const Release &) const = default;
+};
+std::vector<Release> released;
+void record_release(void *elem) {
+    released.push_back({elem, Heap::now().frees});
+}
+
+// The in-place size counted independently: the record, then one slot per
+// element, in 64 bits so nothing wraps.
+std::uint64_t true_size(std::uint64_t capacity) {
+    return sizeof(zuqueue) + capacity * sizeof(void *);
+}
+
+// Every test runs on a heap queue and on an in-place one.
+class ZuqueueForms : public ::testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override { released.clear(); }
+    void TearDown() override {
+        if (q == nullptr) {
+            return;
+        }
+        if (GetParam()) {
+            zuqueue_inplace_free(q, nullptr);
+        } else {
+            zuqueue_free(q, nullptr);
+        }
+    }
+    zuqueue *make(unsigned capacity) {
+        if (GetParam()) {
+            unsigned size = zuqueue_size(capacity);
+            buffer.assign(size / sizeof(void *) + 1, nullptr);
+            q = zuqueue_inplace_new(buffer.data(), size, capacity);
+        } else {
+            q = zuqueue_new(capacity);
+        }
+        return q;
+    }
+    zuqueue *q = nullptr;
+    std::vector<void *> buffer; // pointer-aligned storage for the in-place form
+};
+
+INSTANTIATE_TEST_SUITE_P(, ZuqueueForms, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool> &param) {
+                             return param.param ? "InPlace" : "Heap";
+                         });
+
+TEST_P(ZuqueueForms, StartsEmptyWithIndexesOnTheLastSlot) {
+    make(4);
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(q->capacity, 4u);
+    EXPECT_EQ(q->count, 0u);
+    EXPECT_EQ(q->write_index, 3u);
+    EXPECT_EQ(q->read_index, 3u);
+    for (unsigned i = 0; i < 4; ++i) {
+        EXPECT_EQ(q->members[i], nullptr);
+    }
+    EXPECT_EQ(zuqueue_get(q), nullptr);
+}
+
+TEST_P(ZuqueueForms, CapacityOneServesSlotZero) {
+    make(1);
+    EXPECT_EQ(zuqueue_add(q, A), 1);
+    EXPECT_EQ(q->members[0], A);
+    EXPECT_EQ(zuqueue_add(q, B), 0);
+    EXPECT_EQ(zuqueue_get(q), A);
+    EXPECT_EQ(zuqueue_get(q), nullptr);
+    EXPECT_EQ(zuqueue_add(q, B), 1);
+    EXPECT_EQ(q->members[0], B);
+    EXPECT_EQ(zuqueue_get(q), B);
+    EXPECT_EQ(q->members[0], nullptr);
+}
+
+TEST_P(ZuqueueForms, WrapsAroundIntoFreedSlot) {
+    make(3);
+    EXPECT_EQ(zuqueue_add(q, A), 1);
+    EXPECT_EQ(zuqueue_add(q, B), 1);
+    EXPECT_EQ(zuqueue_add(q, C), 1);
+    EXPECT_EQ(q->members[0], A);
+    EXPECT_EQ(q->members[1], B);
+    EXPECT_EQ(q->members[2], C);
+    EXPECT_EQ(zuqueue_add(q, D), 0);
+    EXPECT_EQ(zuqueue_get(q), A);
+    EXPECT_EQ(q->members[0], nullptr);
+    EXPECT_EQ(zuqueue_add(q, D), 1);
+    EXPECT_EQ(q->members[0], D);
+    EXPECT_EQ(q->write_index, 0u);
+    EXPECT_EQ(zuqueue_get(q), B);
+    EXPECT_EQ(zuqueue_get(q), C);
+    EXPECT_EQ(zuqueue_get(q), D);
+    EXPECT_EQ(zuqueue_get(q), nullptr);
+    // Empty again, but the indexes are not reset: the next add uses slot 1.
+    EXPECT_EQ(zuqueue_add(q, A), 1);
+    EXPECT_EQ(q->members[1], A);
+}
+
+TEST_P(ZuqueueForms, RandomRunMatchesDeque) {
+    // The k-th element ever added goes into slot k mod capacity, and the
+    // k-th one taken comes out of slot k mod capacity.
+    constexpr unsigned capacity = 5;
+    make(capacity);
+    std::deque<void *> model;
+    unsigned long long adds = 0, gets = 0;
+    std::mt19937 rng(5);
+    static int items[64];
+    for (int step = 0; step < 3000; ++step) {
+        if (rng() % 2 == 0) {
+            void *elem = &items[rng() % 64];
+            bool fits = model.size() < capacity;
+            ASSERT_EQ(zuqueue_add(q, elem), fits ? 1 : 0) << "step " << step;
+            if (fits) {
+                ASSERT_EQ(q->members[adds % capacity], elem);
+                model.push_back(elem);
+                ++adds;
+            }
+        } else {
+            void *expected = model.empty() ? nullptr : model.front();
+            if (!model.empty()) {
+                ASSERT_EQ(q->members[gets % capacity], expected);
+            }
+            ASSERT_EQ(zuqueue_get(q), expected) << "step " << step;
+            if (!model.empty()) {
+                ASSERT_EQ(q->members[gets % capacity], nullptr);
+                model.pop_front();
+                ++gets;
+            }
+        }
+        ASSERT_EQ(q->count, model.size());
+        unsigned occupied = 0;
+        for (unsigned i = 0; i < capacity; ++i) {
+            occupied += q->members[i] != nullptr ? 1 : 0;
+        }
+        ASSERT_EQ(occupied, model.size());
+    }
+}
+
+TEST_P(ZuqueueForms, NullElementAndDamagedSlots) {
+    make(1);
+    EXPECT_ZUC_CHECK_FAILS(zuqueue_add(nullptr, A), "zuqueue", "zuqueue_add", "p != NULL");
+    EXPECT_ZUC_CHECK_FAILS(zuqueue_get(nullptr), "zuqueue", "zuqueue_get", "p != NULL");
+    zuqueue_add(q, A);
+    // Refused as null before the queue is found full.
+    EXPECT_ZUC_CHECK_FAILS(zuqueue_add(q, nullptr), "zuqueue", "zuqueue_add", "elem != NULL");
+    q->members[0] = nullptr; // count says one element, the slot says none
+    EXPECT_ZUC_CHECK_FAILS(zuqueue_get(q), "zuqueue", "zuqueue_get", "elem != NULL");
+    q->members[0] = B;
+    q->count = 0; // count says empty, the slot is taken
+    EXPECT_ZUC_CHECK_FAILS(zuqueue_add(q, A), "zuqueue", "zuqueue_add", "p->members[i] == NULL");
+}
+
+TEST(ZuqueueRelease, FreeDrainsOldestFirstThenFrees) {
+    released.clear();
+    Heap::start();
+    zuqueue *q = zuqueue_new(3);
+    zuqueue_add(q, A);
+    zuqueue_add(q, B);
+    zuqueue_free(q, record_release);
+    HeapCount count = Heap::stop();
+    EXPECT_EQ(released, (std::vector<Release>{{A, 0}, {B, 0}}));
+    EXPECT_EQ(count.frees, 2u);
+    EXPECT_EQ(count.live, 0u);
+
+    released.clear();
+    Heap::start();
+    q = zuqueue_new(3);
+    zuqueue_add(q, A);
+    zuqueue_free(q, nullptr);
+    EXPECT_EQ(Heap::stop().live, 0u);
+    EXPECT_TRUE(released.empty());
+
+    zuqueue_free(nullptr, record_release);
+    zuqueue_inplace_free(nullptr, record_release);
+    EXPECT_TRUE(released.empty());
+}
+
+TEST(ZuqueueRelease, InPlaceFreeOnlyDrains) {
+    released.clear();
+    void *buffer[8];
+    zuqueue *q = zuqueue_inplace_new(buffer, sizeof buffer, 2);
+    zuqueue_add(q, A);
+    zuqueue_add(q, B);
+    zuqueue_inplace_free(q, nullptr); // leaves the queue as it was
+    EXPECT_EQ(q->count, 2u);
+    EXPECT_TRUE(released.empty());
+    Heap::start();
+    zuqueue_inplace_free(q, record_release);
+    EXPECT_EQ(Heap::stop().frees, 0u);
+    EXPECT_EQ(released, (std::vector<Release>{{A, 0}, {B, 0}}));
+    EXPECT_EQ(q->count, 0u);
+    EXPECT_EQ(zuqueue_add(q, C), 1);
+    EXPECT_EQ(zuqueue_get(q), C);
+}
+
+TEST(ZuqueueSize, CountsRecordAndSlotsInTheirWidths) {
+    for (unsigned capacity : {0u, 1u, 10u, 1000u, ZUQUEUE_MAX_CAPACITY}) {
+        EXPECT_EQ(zuqueue_size(capacity), true_size(capacity)) << capacity;
+#if UINTPTR_MAX == 0xFFFFFFFFu
+        EXPECT_EQ(zuqueue_size(capacity), (capacity + 5ull) * 4) << capacity;
+#endif
+    }
+#if UINTPTR_MAX == 0xFFFFFFFFu
+    EXPECT_EQ(zuqueue_size(0), 20u);
+    EXPECT_EQ(zuqueue_size(1), 24u);
+    EXPECT_EQ(zuqueue_size(10), 60u);
+#endif
+    // The limit is the last capacity whose size fits; beyond it the size
+    // saturates instead of wrapping to something small.
+    EXPECT_LE(true_size(ZUQUEUE_MAX_CAPACITY), UINT_MAX);
+    EXPECT_GT(true_size(ZUQUEUE_MAX_CAPACITY + 1ull), UINT_MAX);
+    for (unsigned capacity : {ZUQUEUE_MAX_CAPACITY + 1, 1073741819u, UINT_MAX - 4, UINT_MAX}) {
+        EXPECT_EQ(zuqueue_size(capacity), UINT_MAX) << capacity;
+    }
+}
+
+TEST(ZuqueueInPlace, BuildsInsideTheBufferOnly) {
+    constexpr unsigned capacity = 3;
+    alignas(void *) unsigned char buffer[128];
+    std::memset(buffer, 0xAA, sizeof buffer);
+    const unsigned size = zuqueue_size(capacity);
+    ASSERT_LT(size, sizeof buffer);
+    zuqueue *q = zuqueue_inplace_new(buffer, size, capacity);
+    EXPECT_EQ(static_cast<void *>(q), buffer);
+    EXPECT_EQ(static_cast<void *>(q->members), buffer + sizeof(zuqueue));
+    for (unsigned i = 0; i < capacity; ++i) {
+        EXPECT_EQ(q->members[i], nullptr);
+    }
+    for (unsigned i = size; i < sizeof buffer; ++i) {
+        EXPECT_EQ(buffer[i], 0xAA) << "byte " << i << " beyond the slots was written";
+    }
+}
+
+TEST(ZuqueueInPlace, ChecksInOrder) {
+    alignas(void *) unsigned char buffer[64];
+    const unsigned size = zuqueue_size(2);
+    EXPECT_ZUC_CHECK_FAILS(zuqueue_inplace_new(nullptr, 0, 0), "zuqueue", "zuqueue_inplace_new",
+                           "mem != NULL");
+    EXPECT_ZUC_CHECK_FAILS(zuqueue_inplace_new(buffer, 0, 0), "zuqueue", "zuqueue_inplace_new",
+                           "memsize > 0");
+    EXPECT_ZUC_CHECK_FAILS(zuqueue_inplace_new(buffer, 1, 0), "zuqueue", "zuqueue_inplace_new",
+                           "capacity > 0");
+    EXPECT_ZUC_CHECK_FAILS(zuqueue_inplace_new(buffer, size - 1, 2), "zuqueue",
+                           "zuqueue_inplace_new", "memsize >= zuqueue_size(capacity)");
+    // Capacities whose size does not fit are refused before the size is
+    // compared, whatever memsize claims: 1073741819 and UINT_MAX - 4 make
+    // (capacity + 5) * 4 wrap to 0 in 32 bits.
+    for (unsigned capacity : {ZUQUEUE_MAX_CAPACITY + 1, 1073741819u, UINT_MAX - 4, UINT_MAX}) {
+        for (unsigned memsize : {24u, UINT_MAX}) {
+            EXPECT_ZUC_CHECK_FAILS(zuqueue_inplace_new(buffer, memsize, capacity), "zuqueue",
+                                   "zuqueue_inplace_new", "capacity <= ZUQUEUE_MAX_CAPACITY");
+        }
+    }
+    EXPECT_NE(zuqueue_inplace_new(buffer, size, 2), nullptr);
+}
+
+TEST(ZuqueueNew, CapacityZeroIsAlwaysFullAndEmpty) {
+    zuqueue *q = zuqueue_new(0);
+    if (q != nullptr) { // calloc of zero bytes may legitimately fail
+        EXPECT_EQ(zuqueue_add(q, A), 0);
+        EXPECT_EQ(zuqueue_get(q), nullptr);
+        zuqueue_free(q, record_release);
+    }
+}
+
+TEST(ZuqueueNew, EachAllocationFailureLeavesNothing) {
+    for (unsigned fail_at = 1; fail_at <= 2; ++fail_at) {
+        Heap::start(fail_at);
+        EXPECT_EQ(zuqueue_new(4), nullptr);
+        HeapCount count = Heap::stop();
+        EXPECT_EQ(count.allocations, fail_at);
+        EXPECT_EQ(count.live, 0u);
+    }
+    Heap::start();
+    zuqueue *q = zuqueue_new(4);
+    ASSERT_NE(q, nullptr);
+    zuqueue_add(q, A);
+    zuqueue_get(q);
+    EXPECT_EQ(Heap::now().allocations, 2u); // add and get never allocate
+    zuqueue_free(q, nullptr);
+    EXPECT_EQ(Heap::stop().live, 0u);
+}
+
+TEST(ZuqueueNew, OversizedCapacitiesAreRefusedBeforeAllocating) {
+    for (unsigned capacity : {ZUQUEUE_MAX_CAPACITY + 1, 1073741819u, UINT_MAX}) {
+        Heap::start();
+        EXPECT_EQ(zuqueue_new(capacity), nullptr) << capacity;
+        EXPECT_EQ(Heap::stop().allocations, 0u) << capacity;
+    }
+    // The largest accepted capacity reaches calloc (refused here).
+    Heap::start(2);
+    EXPECT_EQ(zuqueue_new(ZUQUEUE_MAX_CAPACITY), nullptr);
+    HeapCount count = Heap::stop();
+    EXPECT_EQ(count.allocations, 2u);
+    EXPECT_EQ(count.live, 0u);
+}
+
+} // namespace
