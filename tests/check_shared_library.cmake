@@ -14,13 +14,7 @@ endforeach()
 
 set(failures "")
 
-function(run_tool out)
-    execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE text RESULT_VARIABLE rc ERROR_VARIABLE err)
-    if(NOT rc EQUAL 0)
-        message(FATAL_ERROR "${ARGN} failed (${rc}): ${err}")
-    endif()
-    set(${out} "${text}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run_tool.cmake)
 
 # Lines "<value> <type> <name>[@[@]version]" of nm, as "type|name|version".
 function(symbol_entries text out)

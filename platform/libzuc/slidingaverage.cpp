@@ -1,0 +1,148 @@
+// Sliding-window mean, weighted mean and variance over unsigned 32-bit samples.
+#include <libzuc/slidingaverage.h>
+
+#include <limits.h>
+#include <stddef.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#define ZUC_MODULE "platform/libzuc/slidingaverage"
+#include "zuc_check.h"
+#include "zuc_export.h"
+
+// Callers lay the record out in their own buffers, so it is pinned: the
+// 64-bit sum first, then the ring pointer and the three counters.
+static_assert(offsetof(SlidingAverage, sum) == 0);
+static_assert(offsetof(SlidingAverage, log) == sizeof(uint64_t));
+static_assert(offsetof(SlidingAverage, maxEntries) == sizeof(uint64_t) + sizeof(uint32_t *));
+static_assert(offsetof(SlidingAverage, entries) == offsetof(SlidingAverage, maxEntries) + 4);
+static_assert(offsetof(SlidingAverage, writeIndex) == offsetof(SlidingAverage, entries) + 4);
+#if UINTPTR_MAX == 0xFFFFFFFFu
+static_assert(sizeof(SlidingAverage) == 24, "six 32-bit words");
+#endif
+
+ZUC_EXPORT SlidingAverage *SlidingAverage_create(unsigned int maxEntries) {
+    ZUC_CHECK(maxEntries > 0);
+    // The ring's byte count is 32-bit arithmetic on the target; a window whose
+    // ring would not fit is refused before anything is allocated.
+    unsigned int ringBytes;
+    if (__builtin_mul_overflow(maxEntries, sizeof(uint32_t), &ringBytes)) {
+        return nullptr;
+    }
+    auto *p = static_cast<SlidingAverage *>(malloc(sizeof(SlidingAverage)));
+    if (p == nullptr) {
+        return nullptr;
+    }
+    p->log = static_cast<uint32_t *>(malloc(ringBytes));
+    if (p->log == nullptr) {
+        free(p);
+        return nullptr;
+    }
+    p->maxEntries = maxEntries;
+    SlidingAverage_Reset(p);
+    return p;
+}
+
+ZUC_EXPORT SlidingAverage *SlidingAverage_inplace_create(void *buf, unsigned int bufsize,
+                                                         unsigned int maxEntries) {
+    auto *p = static_cast<SlidingAverage *>(buf);
+    ZUC_CHECK(buf);
+    // Record plus ring must fit in 32 bits, or the size check below could pass
+    // a wrapped-around byte count.
+    ZUC_CHECK(maxEntries <= (UINT_MAX - sizeof *p) / sizeof *p->log);
+    ZUC_CHECK(bufsize >= maxEntries * sizeof *p->log + sizeof *p);
+    ZUC_CHECK((intptr_t)buf % 4 == 0);
+    ZUC_CHECK(maxEntries > 0);
+    p->log = reinterpret_cast<uint32_t *>(p + 1);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wsign-conversion" // the address is compared as written
+    ZUC_CHECK((intptr_t)p->log % sizeof *p->log == 0);
+#pragma GCC diagnostic pop
+    p->maxEntries = maxEntries;
+    SlidingAverage_Reset(p);
+    return p;
+}
+
+ZUC_EXPORT void SlidingAverage_destroy(SlidingAverage *p) {
+    if (p == nullptr) {
+        return;
+    }
+    free(p->log);
+    free(p);
+}
+
+ZUC_EXPORT void SlidingAverage_Reset(SlidingAverage *p) {
+    ZUC_CHECK(p != NULL);
+    ZUC_CHECK(p->log);
+    p->entries = 0;
+    p->writeIndex = 0;
+    p->sum = 0;
+    memset(p->log, 0, p->maxEntries * sizeof *p->log);
+}
+
+ZUC_EXPORT void SlidingAverage_Add(SlidingAverage *p, unsigned int sample) {
+    ZUC_CHECK(p != NULL);
+    if (p->entries == p->maxEntries) {
+        p->sum -= p->log[p->writeIndex];
+        p->log[p->writeIndex] = sample;
+        p->sum += sample;
+    } else {
+        p->sum += sample;
+        p->log[p->writeIndex] = sample;
+        ++p->entries;
+    }
+    // writeIndex stays below maxEntries, so the wrap needs no division (which
+    // the target would do in a library call).
+    p->writeIndex = p->writeIndex + 1 == p->maxEntries ? 0 : p->writeIndex + 1;
+}
+
+ZUC_EXPORT double SlidingAverage_GetAverage(const SlidingAverage *p) {
+    ZUC_CHECK(p);
+    if (p->entries == 0) {
+        return 0.0;
+    }
+    return static_cast<double>(p->sum) / static_cast<double>(p->entries);
+}
+
+ZUC_EXPORT double SlidingAverage_GetWeightedAverage(const SlidingAverage *p) {
+    const unsigned int n = p->entries;
+    if (n == 0) {
+        return 0.0;
+    }
+    // Oldest first: slot 0 while filling, writeIndex once full.
+    unsigned int slot = p->maxEntries == n ? p->writeIndex : 0;
+    uint64_t weighted = 0;
+    for (unsigned int weight = 1; weight <= n; ++weight) {
+        weighted += static_cast<uint64_t>(p->log[slot]) * weight;
+        slot = slot + 1 == n ? 0 : slot + 1;
+    }
+    const uint64_t weights = static_cast<uint64_t>(n) * (n + uint64_t{1}) / 2;
+    return static_cast<double>(weighted) / static_cast<double>(weights);
+}
+
+ZUC_EXPORT unsigned int SlidingAverage_NoOfEntries(const SlidingAverage *p) {
+    ZUC_CHECK(p);
+    return p->entries;
+}
+
+ZUC_EXPORT uint32_t SlidingAverage_GetVariance(const SlidingAverage *p) {
+    ZUC_CHECK(p != NULL);
+    if (p->entries != p->maxEntries) {
+        return 0;
+    }
+    // The mean is at most the largest sample, so it fits once truncated.
+    const auto mean = static_cast<uint32_t>(SlidingAverage_GetAverage(p));
+    const unsigned int n = p->entries;
+    uint64_t squares = 0;
+    for (unsigned int slot = 0; slot < n; ++slot) {
+        const uint32_t sample = p->log[slot];
+        const auto distance = static_cast<double>(sample > mean ? sample - mean : mean - sample);
+        // A sum of squares past 64 bits means a variance far above 2^32.
+        if (__builtin_add_overflow(squares, static_cast<uint64_t>(distance * distance), &squares)) {
+            return UINT32_MAX;
+        }
+    }
+    const uint64_t variance = squares / n;
+    return variance > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(variance);
+}
