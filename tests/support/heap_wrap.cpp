@@ -25,6 +25,7 @@ bool counting = false;
 unsigned fail_at = 0;
 zuc_test::HeapCount count{};
 void *tracked[max_tracked];
+const void *freed_log[max_tracked]; // the first frees, in order of release
 
 // Decides whether this allocation call is refused, and counts it.
 bool refuse_next() {
@@ -61,6 +62,9 @@ void untrack(void *block) {
         if (slot == block) {
             slot = nullptr;
             --count.live;
+            if (count.frees < max_tracked) {
+                freed_log[count.frees] = block;
+            }
             ++count.frees;
             return;
         }
@@ -121,6 +125,10 @@ HeapCount Heap::stop() {
 
 HeapCount Heap::now() {
     return count;
+}
+
+const void *Heap::freed(unsigned n) {
+    return n < count.frees && n < max_tracked ? freed_log[n] : nullptr;
 }
 
 } // namespace zuc_test

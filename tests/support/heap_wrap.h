@@ -31,6 +31,9 @@ class Heap {
     static HeapCount stop();
     // The count so far, without ending it.
     static HeapCount now();
+    // The n-th block (from 0) that free() released during the count, or null
+    // past the end of the log, so a test can check the order of releases.
+    static const void *freed(unsigned n);
 };
 
 } // namespace zuc_test
