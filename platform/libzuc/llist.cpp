@@ -207,3 +207,119 @@ ZUC_EXPORT void *list_get_item(const list *lst, unsigned int index) {
     }
     return node->data;
 }
+
+// ---- Traversal, search and sort ----
+// These read the records directly; none allocates, releases or relinks.
+
+ZUC_EXPORT list_node *list_find_data(const list *lst, const void *data) {
+    ZUC_CHECK(lst);
+    list_node *node = lst->head;
+    while (node != nullptr && node->data != data) {
+        node = node->next;
+    }
+    return node;
+}
+
+ZUC_EXPORT list_node *list_find(const list *lst, const void *key, list_cmp_fn cmp) {
+    ZUC_CHECK(lst);
+    ZUC_CHECK(cmp);
+    list_node *node = lst->head;
+    while (node != nullptr && cmp(key, node->data) != 0) {
+        node = node->next;
+    }
+    return node;
+}
+
+ZUC_EXPORT int list_foreach(const list *lst, void *ctx, list_walk_fn f) {
+    ZUC_CHECK(lst != NULL);
+    ZUC_CHECK(f != NULL);
+    // The link is read after the callback, which may add nodes behind it.
+    for (const list_node *node = lst->head; node != nullptr; node = node->next) {
+        if (f(ctx, node->data) == 0) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+ZUC_EXPORT int list_dual_foreach(const list *lst, void *ctx1, void *ctx2, list_dual_walk_fn f) {
+    if (lst == nullptr || f == nullptr) {
+        return 1;
+    }
+    for (const list_node *node = lst->head; node != nullptr; node = node->next) {
+        if (f(ctx1, ctx2, node->data) == 0) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+ZUC_EXPORT int list_foreach_reversed(const list *lst, void *ctx, list_walk_fn f) {
+    if (lst == nullptr || f == nullptr) {
+        return 1;
+    }
+    for (const list_node *node = lst->tail; node != nullptr; node = node->prev) {
+        if (f(ctx, node->data) == 0) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+ZUC_EXPORT int list_foreach_sep(const list *lst, void *ctx, list_walk_fn f, list_sep_fn sep) {
+    if (lst == nullptr || lst->head == nullptr) {
+        return 1;
+    }
+    const list_node *node = lst->head;
+    for (;;) {
+        if (f != nullptr && f(ctx, node->data) == 0) {
+            return 0;
+        }
+        if (node == lst->tail) {
+            return 1;
+        }
+        // The separator is told which node comes next, and that node is the one
+        // the walk moves to.
+        list_node *next = node->next;
+        if (sep != nullptr && sep(ctx, next) == 0) {
+            return 0;
+        }
+        node = next;
+    }
+}
+
+ZUC_EXPORT unsigned int list_count(const list *lst, list_pred_fn pred, void *ctx) {
+    unsigned int count = 0;
+    if (lst != nullptr) {
+        for (const list_node *node = lst->head; node != nullptr; node = node->next) {
+            if (pred == nullptr || pred(node->data, ctx) != 0) {
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
+// Exchange sort over whole passes. Callers count on its exact comparisons (n - 1
+// per pass, one pass for a sorted list) and on its stability, and handles keep
+// their nodes because only element pointers move.
+ZUC_EXPORT void list_sort(list *lst, list_order_fn func) {
+    ZUC_CHECK(lst != NULL);
+    ZUC_CHECK(func != NULL);
+    if (lst->head == nullptr) {
+        return;
+    }
+    bool sorted;
+    do {
+        sorted = true;
+        for (list_node *node = lst->head; node->next != nullptr; node = node->next) {
+            list_node *later = node->next;
+            if (func(node->data, later->data) > 0) {
+                void *moved = node->data;
+                node->data = later->data;
+                later->data = moved;
+                sorted = false;
+            }
+        }
+    } while (!sorted);
+}
