@@ -32,6 +32,13 @@
  * callbacks' argument orders differ between operations; each typedef below
  * gives its own.
  *
+ * Derived lists (sublist_*, list_copy) are new lists made with the source's
+ * allocator pair; the source is only read. A sublist holds the source's
+ * element pointers (or values an adaptor made from them) but never owns them.
+ * list_merge appends one list's elements to another and frees the emptied
+ * list. On allocation failure they release everything they made and return
+ * NULL.
+ *
  * Cost: add, insert, remove and delete are O(1); no count is stored, so
  * list_size is O(n) and list_at / list_get_item walk the list twice. Walks,
  * searches and derived lists are single passes; list_sort is an exchange sort,
@@ -76,9 +83,15 @@ typedef int (*list_walk_fn)(void *ctx, void *element);
 /* list_dual_foreach: receives ctx1, ctx2, then one element; returns non-zero
  * to go on, 0 to stop the walk. */
 typedef int (*list_dual_walk_fn)(void *ctx1, void *ctx2, void *element);
-/* list_count: receives one element, then
+/* list_count, sublist_create, sublist_create_neg: receives one element, then
  * ctx (note: element first); returns non-zero or 0. */
 typedef int (*list_pred_fn)(void *element, void *ctx);
+/* sublist_adaptor: receives one element; returns the value to store in the
+ * sublist in its place (any value, NULL included). */
+typedef void *(*list_adaptor_fn)(void *element);
+/* list_copy: receives one element; returns a new copy of it, or NULL when the
+ * copy cannot be made. */
+typedef void *(*list_copier_fn)(void *element);
 
 typedef struct list_node list_node;
 struct list_node {
@@ -215,6 +228,42 @@ unsigned int list_count(const list *lst, list_pred_fn pred, void *ctx);
  * element moved there); works on sublists. func must describe a consistent
  * order. Aborts: "lst != NULL", "func != NULL". */
 void list_sort(list *lst, list_order_fn func);
+
+/* ---- Derived lists ----
+ * Each result is made with lst's allocator pair, released by the caller with
+ * list_free, and independent of lst from then on. NULL on failure, after
+ * releasing every node and record made so far; lst is never changed. */
+
+/* A sublist of the elements for which include_node(element, ctx) returns
+ * non-zero, in order. Aborts: "lst != NULL", "include_node != NULL". */
+list *sublist_create(const list *lst, list_pred_fn include_node, void *ctx);
+
+/* A sublist of the elements for which include_node(element, ctx) returns 0,
+ * in order. Aborts: "lst != NULL", "include_node != NULL". */
+list *sublist_create_neg(const list *lst, list_pred_fn include_node, void *ctx);
+
+/* A sublist of all elements of lst, in order. Checks nothing: a NULL lst
+ * gives NULL. */
+list *sublist_copy(const list *lst);
+
+/* A sublist holding adaptor(element) for every element, in order; the values
+ * are never released by the list (release them yourself before list_free if
+ * adaptor allocated them). Checks nothing: a NULL lst or adaptor gives NULL. */
+list *sublist_adaptor(const list *lst, list_adaptor_fn adaptor);
+
+/* An ordinary list owning copier(element) of every element, in order. When
+ * copier returns NULL or a node cannot be allocated, every copy made so far
+ * goes to free_data (when not NULL), in the order made, and NULL is returned.
+ * Aborts: "lst != NULL", "copier != NULL". */
+list *list_copy(const list *lst, list_copier_fn copier, list_free_data_fn free_data);
+
+/* Appends every element of src to dest (new nodes from dest's allocator), then
+ * frees src without touching its elements and returns dest. src must be
+ * another list than dest. When a node cannot be allocated, returns NULL with
+ * dest holding the elements appended so far and src unchanged.
+ * Aborts: "src != NULL", "dest != NULL"; a sublist dest is refused by list_add
+ * ("!lst->is_sublist") once src has an element. */
+list *list_merge(list *dest, list *src);
 
 #ifdef __cplusplus
 }
