@@ -1,10 +1,16 @@
-// Generic list: core operations, allocator use, sublist refusal and checks.
+// Generic list: core operations, allocator use, sublist refusal, walks with
+// callbacks, search, counting, sorting, and their checks.
 #include <libzuc/llist.h>
 
 #include "zuc_test.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
+#include <ostream>
+#include <random>
 #include <vector>
 
 namespace {
@@ -351,4 +357,345 @@ TEST(ListChecks, HandleAndPositions) {
     list_free(lst, nullptr);
 }
 
+// ---- Walks, search and counting ----
+
+// One callback call as the callback saw it: which callback, and its arguments
+// in the order received (unused slots null).
+struct Call {
+    char callback; // 'f' walk, 'd' dual walk, 's' separator, 'p' predicate, 'c' find
+    const void *args[3];
+    bool operator==(const Call &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &out, const Call &call) {
+    return out << call.callback << '(' << call.args[0] << ", " << call.args[1] << ", "
+               << call.args[2] << ')';
+}
+
+// Records every callback call and answers with a result chosen per element (or
+// per node, for the separator); `otherwise` for the rest.
+struct Recorder {
+    std::vector<Call> calls;
+    std::map<const void *, int> answers;
+    int otherwise = 1;
+
+    int record(Call call, const void *about) {
+        calls.push_back(call);
+        auto found = answers.find(about);
+        return found != answers.end() ? found->second : otherwise;
+    }
+};
+Recorder recorder;
+
+int walk(void *ctx, void *element) {
+    return recorder.record({'f', {ctx, element, nullptr}}, element);
+}
+int dual_walk(void *ctx1, void *ctx2, void *element) {
+    return recorder.record({'d', {ctx1, ctx2, element}}, element);
+}
+int separator(void *ctx, list_node *next) {
+    return recorder.record({'s', {ctx, next, nullptr}}, next);
+}
+int predicate(void *element, void *ctx) {
+    return recorder.record({'p', {element, ctx, nullptr}}, element);
+}
+int match(const void *key, const void *element) {
+    return recorder.record({'c', {key, element, nullptr}}, element);
+}
+
+int context;
+int other_context;
+void *const ctx = &context;
+void *const ctx2 = &other_context;
+
+class ListWalk : public ::testing::Test {
+  protected:
+    void SetUp() override { recorder = Recorder{}; }
+    void TearDown() override { list_free(lst, nullptr); }
+    list *lst = make_list({x, y, z});
+};
+
+TEST_F(ListWalk, FindData) {
+    list_add(lst, y);
+    list_add(lst, nullptr);
+    EXPECT_EQ(list_find_data(lst, y), lst->head->next); // the one nearer the head
+    EXPECT_EQ(list_find_data(lst, nullptr), lst->tail);
+    EXPECT_EQ(list_find_data(lst, w), nullptr);
+    list *empty = list_new(nullptr, nullptr);
+    EXPECT_EQ(list_find_data(empty, nullptr), nullptr);
+    list_free(empty, nullptr);
+}
+
+TEST_F(ListWalk, FindGivesKeyFirstAndStopsAtTheFirstMatch) {
+    list_add(lst, y);
+    recorder.answers = {{x, -1}, {y, 0}, {z, 0}}; // only 0 matches
+    EXPECT_EQ(list_find(lst, w, match), lst->head->next);
+    EXPECT_EQ(recorder.calls, (std::vector<Call>{{'c', {w, x}}, {'c', {w, y}}}));
+
+    recorder.calls.clear();
+    recorder.answers.clear();
+    EXPECT_EQ(list_find(lst, nullptr, match), nullptr);
+    EXPECT_EQ(recorder.calls.size(), 4u);
+
+    list *empty = list_new(nullptr, nullptr);
+    recorder.calls.clear();
+    EXPECT_EQ(list_find(empty, w, match), nullptr);
+    EXPECT_TRUE(recorder.calls.empty());
+    list_free(empty, nullptr);
+}
+
+// The forward and backward walks, their callback calls and their result for a
+// given set of answers.
+struct WalkCase {
+    const char *name;
+    std::map<const void *, int> answers;
+    int otherwise;
+    int forward_result;           // of list_foreach and list_dual_foreach
+    std::vector<void *> forward;  // elements they visit
+    int backward_result;          // of list_foreach_reversed
+    std::vector<void *> backward; // elements it visits
+};
+
+TEST_F(ListWalk, StopsOnZeroAndReturnsExactlyZeroOrOne) {
+    const WalkCase cases[] = {
+        {"all continue", {}, 1, 1, {x, y, z}, 1, {z, y, x}},
+        {"any non-zero continues", {{x, -1}, {z, INT_MIN}}, 7, 1, {x, y, z}, 1, {z, y, x}},
+        {"stop at y", {{y, 0}}, 1, 0, {x, y}, 0, {z, y}},
+        {"stop at x", {{x, 0}}, 1, 0, {x}, 0, {z, y, x}},
+        {"stop at z", {{z, 0}}, 1, 0, {x, y, z}, 0, {z}},
+    };
+    for (const WalkCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<Call> single;
+        std::vector<Call> dual;
+        for (void *element : c.forward) {
+            single.push_back({'f', {ctx, element, nullptr}});
+            dual.push_back({'d', {ctx, ctx2, element}});
+        }
+        std::vector<Call> reversed;
+        for (void *element : c.backward) {
+            reversed.push_back({'f', {ctx, element, nullptr}});
+        }
+        recorder = Recorder{{}, c.answers, c.otherwise};
+        EXPECT_EQ(list_foreach(lst, ctx, walk), c.forward_result);
+        EXPECT_EQ(recorder.calls, single);
+        recorder.calls.clear();
+        EXPECT_EQ(list_dual_foreach(lst, ctx, ctx2, dual_walk), c.forward_result);
+        EXPECT_EQ(recorder.calls, dual);
+        recorder.calls.clear();
+        EXPECT_EQ(list_foreach_reversed(lst, ctx, walk), c.backward_result);
+        EXPECT_EQ(recorder.calls, reversed);
+    }
+}
+
+TEST_F(ListWalk, EmptyListGivesOneWithoutCalls) {
+    list *empty = list_new(nullptr, nullptr);
+    EXPECT_EQ(list_foreach(empty, ctx, walk), 1);
+    EXPECT_EQ(list_dual_foreach(empty, ctx, ctx2, dual_walk), 1);
+    EXPECT_EQ(list_foreach_reversed(empty, ctx, walk), 1);
+    EXPECT_EQ(list_foreach_sep(empty, ctx, walk, separator), 1);
+    EXPECT_EQ(list_count(empty, predicate, ctx), 0u);
+    EXPECT_TRUE(recorder.calls.empty());
+    list_free(empty, nullptr);
+}
+
+TEST_F(ListWalk, SeparatorRunsOnlyBetweenNeighboursAndGetsTheNextNode) {
+    list_node *node_y = lst->head->next;
+    list_node *node_z = lst->tail;
+    struct SepCase {
+        const char *name;
+        std::map<const void *, int> answers;
+        int result;
+        std::vector<Call> calls;
+    } cases[] = {
+        {"whole walk",
+         {},
+         1,
+         {{'f', {ctx, x}},
+          {'s', {ctx, node_y}},
+          {'f', {ctx, y}},
+          {'s', {ctx, node_z}},
+          {'f', {ctx, z}}}},
+        {"separator stops before y", {{node_y, 0}}, 0, {{'f', {ctx, x}}, {'s', {ctx, node_y}}}},
+        {"walk stops at y", {{y, 0}}, 0, {{'f', {ctx, x}}, {'s', {ctx, node_y}}, {'f', {ctx, y}}}},
+        {"walk stops at the tail",
+         {{z, 0}},
+         0,
+         {{'f', {ctx, x}},
+          {'s', {ctx, node_y}},
+          {'f', {ctx, y}},
+          {'s', {ctx, node_z}},
+          {'f', {ctx, z}}}},
+    };
+    for (const SepCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        recorder = Recorder{{}, c.answers, 5};
+        EXPECT_EQ(list_foreach_sep(lst, ctx, walk, separator), c.result);
+        EXPECT_EQ(recorder.calls, c.calls);
+    }
+
+    list *single = make_list({w});
+    recorder = Recorder{};
+    EXPECT_EQ(list_foreach_sep(single, ctx, walk, separator), 1);
+    EXPECT_EQ(recorder.calls, (std::vector<Call>{{'f', {ctx, w}}}));
+    list_free(single, nullptr);
+}
+
+TEST_F(ListWalk, CountGivesElementFirst) {
+    list_add(lst, nullptr);
+    recorder.answers = {{x, 3}, {y, 0}, {z, -1}, {nullptr, 0}};
+    EXPECT_EQ(list_count(lst, predicate, ctx), 2u);
+    EXPECT_EQ(recorder.calls,
+              (std::vector<Call>{
+                  {'p', {x, ctx}}, {'p', {y, ctx}}, {'p', {z, ctx}}, {'p', {nullptr, ctx}}}));
+    EXPECT_EQ(list_count(lst, nullptr, ctx), 4u);
+}
+
+// Where the unchecked walks meet a null list or callback.
+TEST_F(ListWalk, UncheckedWalksTolerateNull) {
+    EXPECT_EQ(list_dual_foreach(nullptr, ctx, ctx2, dual_walk), 1);
+    EXPECT_EQ(list_foreach_reversed(nullptr, ctx, walk), 1);
+    EXPECT_EQ(list_foreach_sep(nullptr, ctx, walk, separator), 1);
+    EXPECT_EQ(list_count(nullptr, predicate, ctx), 0u);
+    EXPECT_TRUE(recorder.calls.empty());
+    EXPECT_EQ(list_dual_foreach(lst, ctx, ctx2, nullptr), 1);
+    EXPECT_EQ(list_foreach_reversed(lst, ctx, nullptr), 1);
+    EXPECT_EQ(list_foreach_sep(lst, ctx, walk, nullptr), 1);
+    EXPECT_EQ(recorder.calls,
+              (std::vector<Call>{{'f', {ctx, x}}, {'f', {ctx, y}}, {'f', {ctx, z}}}));
+}
+
+// ---- Sorting ----
+
+// A sort key with the element's original position, so that an unstable
+// exchange shows.
+struct Item {
+    int key;
+    unsigned serial;
+};
+
+std::vector<std::pair<int, int>> compared; // keys as handed to the ordering callback
+
+// Only the sign may matter: out of order is a large positive value, in order a
+// negative one that an unsigned or non-zero test would take for "swap".
+int by_key(const void *earlier, const void *later) {
+    const int a = static_cast<const Item *>(earlier)->key;
+    const int b = static_cast<const Item *>(later)->key;
+    compared.emplace_back(a, b);
+    return a > b ? 42 : a < b ? INT_MIN : 0;
+}
+
+struct SortRun {
+    std::vector<unsigned> serials;     // serials head to tail after the sort
+    std::vector<list_node *> nodes;    // nodes head to tail after the sort
+    std::vector<list_node *> original; // nodes head to tail before it
+};
+
+SortRun sort_items(std::vector<Item> &items) {
+    list *lst = list_new(nullptr, nullptr);
+    SortRun run;
+    for (Item &item : items) {
+        list_add(lst, &item);
+        run.original.push_back(lst->tail);
+    }
+    compared.clear();
+    list_sort(lst, by_key);
+    for (list_iterator i = list_first(lst); !list_end(i); i = list_next(i)) {
+        run.serials.push_back(static_cast<Item *>(list_get(i))->serial);
+        run.nodes.push_back(i.node);
+    }
+    EXPECT_EQ(contents(lst).size(), items.size()); // links still consistent
+    list_free(lst, nullptr);
+    return run;
+}
+
+std::vector<Item> items_of(const std::vector<int> &keys) {
+    std::vector<Item> items;
+    for (unsigned n = 0; n < keys.size(); ++n) {
+        items.push_back({keys[n], n});
+    }
+    return items;
+}
+
+TEST(ListSort, PassesOverTheWholeListUntilOneExchangesNothing) {
+    // Calls worked out by hand: n - 1 per pass, one clean pass at the end.
+    const struct {
+        std::vector<int> keys;
+        std::size_t calls;
+        std::vector<unsigned> order; // serials after the sort
+    } cases[] = {
+        {{}, 0, {}},
+        {{5}, 0, {0}},
+        {{1, 2}, 1, {0, 1}},
+        {{2, 1}, 2, {1, 0}},
+        {{3, 1, 2}, 4, {1, 2, 0}},
+        {{3, 2, 1}, 6, {2, 1, 0}},
+        {{1, 2, 3, 4}, 3, {0, 1, 2, 3}},
+        {{2, 3, 4, 1}, 12, {3, 0, 1, 2}},
+        {{4, 1, 2, 3}, 6, {1, 2, 3, 0}},
+        {{2, 1, 2, 1}, 9, {1, 3, 0, 2}}, // equal keys keep their order
+        {{7, 7, 7}, 2, {0, 1, 2}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.keys));
+        std::vector<Item> items = items_of(c.keys);
+        SortRun run = sort_items(items);
+        EXPECT_EQ(compared.size(), c.calls);
+        EXPECT_EQ(run.serials, c.order);
+        EXPECT_EQ(run.nodes, run.original);
+    }
+}
+
+TEST(ListSort, ComparesEarlierWithLater) {
+    std::vector<Item> items = items_of({3, 1, 2});
+    sort_items(items);
+    // Pass 1 moves 3 to the tail (3,1 then 3,2); pass 2 finds 1,2,3 in order.
+    EXPECT_EQ(compared, (std::vector<std::pair<int, int>>{{3, 1}, {3, 2}, {1, 2}, {2, 3}}));
+}
+
+TEST(ListSort, MatchesStableSortOnRandomLists) {
+    std::mt19937 random(20240531u); // fixed, so a failure reproduces
+    for (int round = 0; round < 300; ++round) {
+        const unsigned size = std::uniform_int_distribution<unsigned>(0, 24)(random);
+        // Few distinct keys, so that many compare equal.
+        std::uniform_int_distribution<int> key(-3, 5);
+        std::vector<Item> items;
+        for (unsigned n = 0; n < size; ++n) {
+            items.push_back({key(random), n});
+        }
+        std::vector<Item> model = items;
+        std::stable_sort(model.begin(), model.end(),
+                         [](const Item &a, const Item &b) { return a.key < b.key; });
+        std::vector<unsigned> expected;
+        for (const Item &item : model) {
+            expected.push_back(item.serial);
+        }
+        SCOPED_TRACE(round);
+        SortRun run = sort_items(items);
+        ASSERT_EQ(run.serials, expected);
+        EXPECT_EQ(run.nodes, run.original);
+        if (size > 1) {
+            // Whole passes only, at most one per element.
+            EXPECT_EQ(compared.size() % (size - 1), 0u);
+            EXPECT_LE(compared.size() / (size - 1), size);
+        } else {
+            EXPECT_TRUE(compared.empty());
+        }
+    }
+}
+
+TEST(ListChecks, TraversalAndSort) {
+    list *lst = make_list({x});
+    EXPECT_ZUC_CHECK_FAILS(list_find_data(nullptr, x), "llist", "list_find_data", "lst");
+    EXPECT_ZUC_CHECK_FAILS(list_find(nullptr, x, nullptr), "llist", "list_find", "lst");
+    EXPECT_ZUC_CHECK_FAILS(list_find(lst, x, nullptr), "llist", "list_find", "cmp");
+    EXPECT_ZUC_CHECK_FAILS(list_foreach(nullptr, ctx, nullptr), "llist", "list_foreach",
+                           "lst != NULL");
+    EXPECT_ZUC_CHECK_FAILS(list_foreach(lst, ctx, nullptr), "llist", "list_foreach", "f != NULL");
+    EXPECT_ZUC_CHECK_FAILS(list_sort(nullptr, nullptr), "llist", "list_sort", "lst != NULL");
+    list *empty = list_new(nullptr, nullptr);
+    EXPECT_ZUC_CHECK_FAILS(list_sort(empty, nullptr), "llist", "list_sort", "func != NULL");
+    list_free(empty, nullptr);
+    list_free(lst, nullptr);
+}
 } // namespace
