@@ -25,3 +25,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Test binaries run under user-mode emulation. Cortex-A9 has no hardware
 # divide, so no instruction beyond plain ARMv7-A with VFPv3 slips through.
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm -cpu cortex-a9 -L ${ZUC_ARM_SYSROOT})
+
+# Debian's name for this architecture, for the packages and the ABI baseline.
+set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE armhf)
