@@ -1,0 +1,80 @@
+/* A program built against an installed libzuc, as another team would build
+ * it: it sees only the installed headers and library. It calls a few
+ * families and checks their results against values known independently of
+ * the library; any mismatch makes it fail. */
+#include <libzuc/crc16.h>
+#include <libzuc/searchmap.h>
+#include <libzuc/slist.h>
+#include <libzuc/zuqueue.h>
+
+#include <stddef.h>
+#include <stdio.h>
+
+static int failures;
+
+static void expect(int ok, const char *what) {
+    if (!ok) {
+        fprintf(stderr, "consumer: %s\n", what);
+        ++failures;
+    }
+}
+
+typedef struct Item {
+    int key;
+    struct Item *next;
+} Item;
+
+static int byKey(const void *a, const void *b) {
+    const Item *x = a, *y = b;
+    return (x->key > y->key) - (x->key < y->key);
+}
+
+static unsigned int released;
+
+static void countRelease(void *elem) {
+    (void)elem;
+    ++released;
+}
+
+int main(void) {
+    /* The catalogue check value of CRC-16/XMODEM. */
+    uint16_t crc = 1;
+    zuclib_crc16Calc("123456789", &crc, 9);
+    expect(crc == 0x31C3, "CRC-16 of \"123456789\" is not 0x31C3");
+
+    static const zuclib_str_uint_map_entry states[] = {{"idle", 0}, {"busy", 1}, {NULL, 0}};
+    const char *busy = zuclib_search_str_uint_map(states, 1);
+    expect(busy == states[1].str, "search map lookup");
+
+    /* A queue of two: the third add is refused; the oldest comes out first;
+     * freeing hands the one left to the release callback. */
+    int a = 1, b = 2, c = 3;
+    zuqueue *q = zuqueue_new(2);
+    expect(q != NULL, "zuqueue_new(2) failed");
+    if (q != NULL) {
+        expect(zuqueue_add(q, &a) == 1 && zuqueue_add(q, &b) == 1, "adding to a free queue");
+        expect(zuqueue_add(q, &c) == 0, "adding to a full queue");
+        expect(zuqueue_get(q) == &a, "the oldest element first");
+        zuqueue_free(q, countRelease);
+        expect(released == 1, "zuqueue_free released one element");
+    }
+
+    /* Sorted insertion through a link member of the caller's record. */
+    Item items[] = {{3, NULL}, {1, NULL}, {2, NULL}};
+    List lst;
+    List_makeList(&lst, offsetof(Item, next), byKey);
+    for (unsigned int i = 0; i < 3; ++i) {
+        List_insertSorted(&lst, &items[i]);
+    }
+    int expected = 1;
+    for (List_startIterate(&lst); List_hasMoreElements(&lst); ++expected) {
+        const Item *item = List_getNext(&lst);
+        expect(item->key == expected, "List walk out of order");
+    }
+    expect(expected == 4 && List_getCount(&lst) == 3, "List holds three items");
+
+    if (failures == 0) {
+        printf("consumer: all checks passed\n");
+    }
+    return failures == 0 ? 0 : 1;
+}
