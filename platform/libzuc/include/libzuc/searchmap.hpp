@@ -60,10 +60,10 @@ class uint_uint_map {
     }
 
     // The N entries, and the table with its sentinel for the C functions.
-    std::span<const entry, N> entries() const noexcept {
+    constexpr std::span<const entry, N> entries() const noexcept {
         return std::span<const entry, N>(table_, N);
     }
-    const entry *data() const noexcept { return table_; }
+    constexpr const entry *data() const noexcept { return table_; }
 
   private:
     entry table_[N + 1]{};
@@ -93,10 +93,10 @@ class str_uint_map {
         return zuclib_search_str_uint_map(table_, value);
     }
 
-    std::span<const entry, N> entries() const noexcept {
+    constexpr std::span<const entry, N> entries() const noexcept {
         return std::span<const entry, N>(table_, N);
     }
-    const entry *data() const noexcept { return table_; }
+    constexpr const entry *data() const noexcept { return table_; }
 
   private:
     entry table_[N + 1]{};
