@@ -114,8 +114,8 @@ TEST(CppCrc16, EveryFormOfTheDataGivesTheSameChecksum) {
 
 // ---- search maps ----
 
-constexpr zuc::uint_uint_map codes{{{10, 1000}, {70000, 7}, {10, 2}}};
-constexpr zuc::str_uint_map states{{{"idle", 0}, {"busy", 1}, {"spare", 1}}};
+constexpr auto codes = zuc::uint_uint_map({{10, 1000}, {70000, 7}, {10, 2}});
+constexpr auto states = zuc::str_uint_map({{"idle", 0}, {"busy", 1}, {"spare", 1}});
 static_assert(codes.entries().size() == 3 && states.entries().size() == 3);
 
 TEST(CppSearchMap, TablesEndInTheirSentinelAndLookupsAreOptional) {

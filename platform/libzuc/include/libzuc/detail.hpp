@@ -63,6 +63,15 @@ constexpr void (*release_callback() noexcept)(void *) {
     }
 }
 
+// A std::unique_ptr deleter calling the C release function Release.
+template <auto Release>
+struct c_release {
+    template <class Handle>
+    void operator()(Handle *handle) const noexcept {
+        Release(handle);
+    }
+};
+
 // The C ordering callback of the intrusive lists from a three-way comparison
 // of two records: a result of <=> (any ordering category) or an int, of which
 // the lists use only the sign.
@@ -77,6 +86,27 @@ int compare_records(const void *first, const void *second) noexcept {
         return r;
     } else {
         return static_cast<int>(r > 0) - static_cast<int>(r < 0);
+    }
+}
+
+// The ordering callback an intrusive list is made with: compare_records, or
+// NULL for a list without Compare.
+template <class T, class Compare>
+constexpr int (*compare_callback() noexcept)(const void *, const void *) {
+    if constexpr (std::is_void_v<Compare>) {
+        return nullptr;
+    } else {
+        static_assert(stateless<Compare>, "a comparison must be a stateless callable type");
+        return &compare_records<T, Compare>;
+    }
+}
+
+// Unlinks every record of an intrusive list, first to last, and hands each
+// to dispose.
+template <class List, class Dispose>
+void dispose_all(List &records, Dispose &dispose) noexcept {
+    while (auto *record = records.pop_front()) {
+        dispose(record);
     }
 }
 

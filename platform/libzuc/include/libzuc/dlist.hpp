@@ -110,9 +110,7 @@ class dlist {
     // Unlinks every record, first to last, and hands it to dispose(T *).
     template <class Dispose>
     void clear_and_dispose(Dispose &&dispose) noexcept {
-        while (T *record = pop_front()) {
-            dispose(record);
-        }
+        detail::dispose_all(*this, dispose);
     }
     // Hands every record to free(): only for records from malloc.
     void free_elements() noexcept { DList_freeElements(&rec_); }
@@ -123,13 +121,8 @@ class dlist {
 
   private:
     static void make(DList &rec) noexcept {
-        if constexpr (std::is_void_v<Compare>) {
-            DList_makeDList(&rec, detail::member_offset(Next), detail::member_offset(Prev),
-                            nullptr);
-        } else {
-            DList_makeDList(&rec, detail::member_offset(Next), detail::member_offset(Prev),
-                            &detail::compare_records<T, Compare>);
-        }
+        DList_makeDList(&rec, detail::member_offset(Next), detail::member_offset(Prev),
+                        detail::compare_callback<T, Compare>());
     }
 
     DList rec_;

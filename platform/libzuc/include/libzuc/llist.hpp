@@ -26,9 +26,9 @@
 
 #include <cstddef>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <type_traits>
-#include <utility>
 
 namespace zuc {
 
@@ -84,9 +84,15 @@ class list_iterator {
     const ::list *owner_ = nullptr;
 };
 
+// Frees a C list, handing its elements to Release (none when void).
+template <class T, class Release>
+struct free_list {
+    void operator()(::list *lst) const noexcept { list_free(lst, release_callback<T, Release>()); }
+};
+
 // What lists and sublists share: the handle, iteration, search, walks,
-// counting, sorting and the derived lists.
-template <class T>
+// counting, sorting and the derived lists. Free frees the C list.
+template <class T, class Free>
 class list_base {
   public:
     using value_type = T *;
@@ -94,36 +100,38 @@ class list_base {
     using iterator = list_iterator<T>;
     using const_iterator = iterator;
 
-    iterator begin() const noexcept { return {list_first(lst_).node, lst_}; }
-    iterator end() const noexcept { return {nullptr, lst_}; }
+    iterator begin() const noexcept { return {list_first(get()).node, get()}; }
+    iterator end() const noexcept { return {nullptr, get()}; }
 
-    bool empty() const noexcept { return list_empty(lst_) != 0; }
+    bool empty() const noexcept { return list_empty(get()) != 0; }
     // Counts the nodes: O(n), as nothing keeps a count.
-    size_type size() const noexcept { return list_size(lst_); }
+    size_type size() const noexcept { return list_size(get()); }
     // The first, last, idx-th element; abort when there is none.
-    T *front() const noexcept { return static_cast<T *>(list_get(list_first(lst_))); }
-    T *back() const noexcept { return static_cast<T *>(list_get(list_last(lst_))); }
-    T *at(size_type idx) const noexcept { return static_cast<T *>(list_at(lst_, idx)); }
+    T *front() const noexcept { return static_cast<T *>(list_get(list_first(get()))); }
+    T *back() const noexcept { return static_cast<T *>(list_get(list_last(get()))); }
+    T *at(size_type idx) const noexcept { return static_cast<T *>(list_at(get(), idx)); }
 
     // The first node holding the very pointer element, or end().
-    iterator find(const T *element) const noexcept { return {list_find_data(lst_, element), lst_}; }
+    iterator find(const T *element) const noexcept {
+        return {list_find_data(get(), element), get()};
+    }
     // The first node for whose element pred(T *) is true, or end().
     template <class Pred>
     iterator find_if(Pred &&pred) const noexcept {
-        return {list_find(lst_, context_of(pred), &find_callback<std::remove_reference_t<Pred>>),
-                lst_};
+        return {list_find(get(), context_of(pred), &find_callback<std::remove_reference_t<Pred>>),
+                get()};
     }
 
     // Calls f(T *) head to tail. f returns void, or bool where false stops the
     // walk. Returns whether the walk reached the end.
     template <class F>
     bool for_each(F &&f) const noexcept {
-        return list_foreach(lst_, context_of(f), &walk_callback<std::remove_reference_t<F>>) != 0;
+        return list_foreach(get(), context_of(f), &walk_callback<std::remove_reference_t<F>>) != 0;
     }
     // The same walk tail to head.
     template <class F>
     bool for_each_reversed(F &&f) const noexcept {
-        return list_foreach_reversed(lst_, context_of(f),
+        return list_foreach_reversed(get(), context_of(f),
                                      &walk_callback<std::remove_reference_t<F>>) != 0;
     }
     // f(T *) for every element and, between two neighbours only, sep(T *)
@@ -133,21 +141,21 @@ class list_base {
     bool for_each_separated(F &&f, Sep &&sep) const noexcept {
         separated<std::remove_reference_t<F>, std::remove_reference_t<Sep>> both{
             std::addressof(f), std::addressof(sep)};
-        return list_foreach_sep(lst_, &both, &decltype(both)::element,
+        return list_foreach_sep(get(), &both, &decltype(both)::element,
                                 &decltype(both)::separator) != 0;
     }
 
     // Number of elements for which pred(T *) is true.
     template <class Pred>
     size_type count_if(Pred &&pred) const noexcept {
-        return list_count(lst_, &predicate_callback<std::remove_reference_t<Pred>>,
+        return list_count(get(), &predicate_callback<std::remove_reference_t<Pred>>,
                           context_of(pred));
     }
 
     // Sorts stably by less(T *, T *), a stateless "orders before" predicate.
     template <stateless Less>
     void sort(Less) noexcept {
-        list_sort(lst_, [](const void *earlier, const void *later) noexcept -> int {
+        list_sort(get(), [](const void *earlier, const void *later) noexcept -> int {
             return Less{}(element(later), element(earlier)) ? 1 : 0;
         });
     }
@@ -157,23 +165,23 @@ class list_base {
     template <class Pred>
     std::optional<sublist<T>> filter(Pred &&pred) const noexcept {
         return sublist<T>::adopt(sublist_create(
-            lst_, &predicate_callback<std::remove_reference_t<Pred>>, context_of(pred)));
+            get(), &predicate_callback<std::remove_reference_t<Pred>>, context_of(pred)));
     }
     template <class Pred>
     std::optional<sublist<T>> filter_out(Pred &&pred) const noexcept {
         return sublist<T>::adopt(sublist_create_neg(
-            lst_, &predicate_callback<std::remove_reference_t<Pred>>, context_of(pred)));
+            get(), &predicate_callback<std::remove_reference_t<Pred>>, context_of(pred)));
     }
     // A sublist of all elements.
     std::optional<sublist<T>> view() const noexcept {
-        return sublist<T>::adopt(sublist_copy(lst_));
+        return sublist<T>::adopt(sublist_copy(get()));
     }
     // A sublist of U * values adaptor(T *) makes, one per element, in order;
     // the sublist never releases them.
     template <stateless Adaptor>
     auto transform(Adaptor) const noexcept {
         using U = std::remove_pointer_t<std::invoke_result_t<Adaptor &, T *>>;
-        return sublist<U>::adopt(sublist_adaptor(lst_, [](void *e) noexcept -> void * {
+        return sublist<U>::adopt(sublist_adaptor(get(), [](void *e) noexcept -> void * {
             return untyped(Adaptor{}(static_cast<T *>(e)));
         }));
     }
@@ -183,7 +191,8 @@ class list_base {
     template <class Release, stateless Copier>
     std::optional<list<T, Release>> copy_as(Copier) const noexcept {
         ::list *made = list_copy(
-            lst_, [](void *e) noexcept -> void * { return untyped(Copier{}(static_cast<T *>(e))); },
+            get(),
+            [](void *e) noexcept -> void * { return untyped(Copier{}(static_cast<T *>(e))); },
             release_callback<T, Release>());
         if (made == nullptr) {
             return std::nullopt;
@@ -192,19 +201,16 @@ class list_base {
     }
 
     // The C list, still owned.
-    ::list *get() const noexcept { return lst_; }
+    ::list *get() const noexcept { return lst_.get(); }
     // Gives the C list up: the caller releases it with list_free.
-    ::list *release() noexcept { return std::exchange(lst_, nullptr); }
+    ::list *release() noexcept { return lst_.release(); }
 
   protected:
     explicit list_base(::list *owned) noexcept : lst_(owned) {}
-    list_base(list_base &&other) noexcept : lst_(other.release()) {}
-    list_base &operator=(list_base &&) = delete;
-    ~list_base() = default;
-
-    ::list *lst_;
 
   private:
+    std::unique_ptr<::list, Free> lst_;
+
     static T *element(const void *e) noexcept { return static_cast<T *>(const_cast<void *>(e)); }
 
     // Calls f on an element: true to go on.
@@ -255,8 +261,8 @@ class list_base {
 //     if (readings && readings->push_back(r)) { ... }      // false: r stays yours
 //     for (Reading *each : *readings) show(*each);         // free()d with the list
 template <class T, class Release = void>
-class list : public detail::list_base<T> {
-    using base = detail::list_base<T>;
+class list : public detail::list_base<T, detail::free_list<T, Release>> {
+    using base = detail::list_base<T, detail::free_list<T, Release>>;
 
   public:
     using typename base::iterator;
@@ -274,45 +280,37 @@ class list : public detail::list_base<T> {
     }
     // Takes over owned, an ordinary list (not a sublist) or NULL.
     explicit list(::list *owned) noexcept : base(owned) {}
-    list(list &&other) noexcept = default;
-    list &operator=(list &&other) noexcept {
-        if (this != &other) {
-            list_free(this->lst_, released);
-            this->lst_ = other.release();
-        }
-        return *this;
-    }
-    ~list() { list_free(this->lst_, released); }
 
     // Appends or prepends element; false when no node could be allocated,
     // and then the list is unchanged and element is still the caller's.
     [[nodiscard]] bool push_back(T *element) noexcept {
-        return list_add(this->lst_, detail::untyped(element)) != nullptr;
+        return list_add(this->get(), detail::untyped(element)) != nullptr;
     }
     [[nodiscard]] bool push_front(T *element) noexcept {
-        return list_insert(this->lst_, detail::untyped(element)) != nullptr;
+        return list_insert(this->get(), detail::untyped(element)) != nullptr;
     }
     // Releases pos's element, removes its node and returns the one after.
     iterator erase(iterator pos) noexcept {
-        return {list_delete(this->lst_, pos.node(), released), this->lst_};
+        return {list_delete(this->get(), pos.node(), released), this->get()};
     }
     // Releases every element, then every node; the list stays usable.
-    void clear() noexcept { list_clear(this->lst_, released); }
+    void clear() noexcept { list_clear(this->get(), released); }
 
     // Moves every element of other behind the last one and frees other.
     // When memory runs out, returns false and leaves both lists as they were,
     // each element owned by exactly one of them.
     [[nodiscard]] bool append(list &&other) noexcept {
-        ::list_node *old_tail = this->lst_ != nullptr ? this->lst_->tail : nullptr;
-        if (list_merge(this->lst_, other.lst_) != nullptr) {
-            other.lst_ = nullptr; // freed by list_merge
+        ::list *lst = this->get();
+        ::list_node *old_tail = lst != nullptr ? lst->tail : nullptr;
+        if (list_merge(lst, other.get()) != nullptr) {
+            (void)other.release(); // list_merge freed it
             return true;
         }
         // The elements appended before the failure are still other's: drop
         // their new nodes again.
-        ::list_node *n = old_tail != nullptr ? old_tail->next : this->lst_->head;
+        ::list_node *n = old_tail != nullptr ? old_tail->next : lst->head;
         while (n != nullptr) {
-            n = list_remove_node(this->lst_, n);
+            n = list_remove_node(lst, n);
         }
         return false;
     }
@@ -335,30 +333,21 @@ class list : public detail::list_base<T> {
 //     if (urgent) urgent->sort([](Job *a, Job *b) { return a->due < b->due; });
 //     if (urgent) for (Job *j : *urgent) run(*j);           // jobs still owns every Job
 template <class T>
-class sublist : public detail::list_base<T> {
-    using base = detail::list_base<T>;
+class sublist : public detail::list_base<T, detail::free_list<T, void>> {
+    using base = detail::list_base<T, detail::free_list<T, void>>;
 
   public:
     using typename base::iterator;
 
     // Takes over owned, a sublist or NULL.
     explicit sublist(::list *owned) noexcept : base(owned) {}
-    sublist(sublist &&other) noexcept = default;
-    sublist &operator=(sublist &&other) noexcept {
-        if (this != &other) {
-            list_free(this->lst_, nullptr);
-            this->lst_ = other.release();
-        }
-        return *this;
-    }
-    ~sublist() { list_free(this->lst_, nullptr); }
 
     // Removes pos's node (not its element) and returns the one after.
     iterator erase(iterator pos) noexcept {
-        return {list_remove_node(this->lst_, pos.node()), this->lst_};
+        return {list_remove_node(this->get(), pos.node()), this->get()};
     }
     // Removes every node.
-    void clear() noexcept { list_clear(this->lst_, nullptr); }
+    void clear() noexcept { list_clear(this->get(), nullptr); }
 
     // The derived-list operations' result: empty when they returned NULL.
     static std::optional<sublist> adopt(::list *made) noexcept {

@@ -17,6 +17,7 @@
 #ifndef LIBZUC_MEMPOOL_HPP
 #define LIBZUC_MEMPOOL_HPP
 
+#include <libzuc/detail.hpp>
 #include <libzuc/mempool.h>
 
 #include <climits>
@@ -56,20 +57,11 @@ class pool {
     }
     // Takes over owned, a pool of elements of at least sizeof(T) bytes, or NULL.
     explicit pool(mempool *owned) noexcept : pool_(owned) {}
-    pool(pool &&other) noexcept : pool_(other.release()) {}
-    pool &operator=(pool &&other) noexcept {
-        if (this != &other) {
-            mempool_destroy(pool_);
-            pool_ = other.release();
-        }
-        return *this;
-    }
-    ~pool() { mempool_destroy(pool_); }
 
     // A T made from args in a free element, or null when none is free.
     template <class... Args>
     [[nodiscard]] T *create(Args &&...args) noexcept {
-        void *element = mempool_alloc(pool_);
+        void *element = mempool_alloc(get());
         return element == nullptr ? nullptr : ::new (element) T(std::forward<Args>(args)...);
     }
     // Destroys object, made by create(), and hands its element back; null
@@ -78,29 +70,29 @@ class pool {
         if (object != nullptr) {
             std::destroy_at(object);
         }
-        mempool_free(pool_, object);
+        mempool_free(get(), object);
     }
 
     // A free element as it is, or null when none is free.
     [[nodiscard]] T *allocate() noexcept requires std::is_trivial_v<T> {
-        return static_cast<T *>(mempool_alloc(pool_));
+        return static_cast<T *>(mempool_alloc(get()));
     }
     // Hands element back; null does nothing.
     void deallocate(T *element) noexcept requires std::is_trivial_v<T> {
-        mempool_free(pool_, element);
+        mempool_free(get(), element);
     }
 
-    size_type capacity() const noexcept { return pool_->nelements; }
+    size_type capacity() const noexcept { return get()->nelements; }
     // Elements handed out now.
-    size_type in_use() const noexcept { return pool_->nallocated; }
+    size_type in_use() const noexcept { return get()->nallocated; }
 
     // The C pool, still owned.
-    mempool *get() const noexcept { return pool_; }
+    mempool *get() const noexcept { return pool_.get(); }
     // Gives the C pool up: the caller destroys it with mempool_destroy.
-    mempool *release() noexcept { return std::exchange(pool_, nullptr); }
+    mempool *release() noexcept { return pool_.release(); }
 
   private:
-    mempool *pool_;
+    std::unique_ptr<mempool, detail::c_release<mempool_destroy>> pool_;
 };
 
 } // namespace zuc

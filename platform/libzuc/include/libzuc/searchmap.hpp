@@ -8,6 +8,10 @@
  * make a result ambiguous: a uint-uint key or value of 65535
  * (ZUCLIB_UINT_UINT_MAP_END) or a null name. Lookups are one call of the C
  * search (linear, first match wins); data() hands the table to C code.
+ *
+ * Declare a table as `constexpr auto t = zuc::uint_uint_map({...});`: GCC 12
+ * puts one declared as `constexpr zuc::uint_uint_map t{{...}};` in writable
+ * data when that declaration is the first of its size.
  */
 #ifndef LIBZUC_SEARCHMAP_HPP
 #define LIBZUC_SEARCHMAP_HPP
@@ -31,7 +35,7 @@ inline void searchmap_null_name_is_the_sentinel() noexcept {}
 } // namespace detail
 
 // Number to number.
-//     constexpr zuc::uint_uint_map codes{{{10, 1000}, {70000, 7}}};
+//     constexpr auto codes = zuc::uint_uint_map({{10, 1000}, {70000, 7}});
 //     std::optional<std::uint32_t> v = codes.find(70000);    // 7
 //     bool absent = !codes.find(11);
 template <std::size_t N>
@@ -70,7 +74,7 @@ class uint_uint_map {
 };
 
 // Number to name.
-//     constexpr zuc::str_uint_map states{{{"idle", 0}, {"busy", 1}}};
+//     constexpr auto states = zuc::str_uint_map({{"idle", 0}, {"busy", 1}});
 //     const char *name = states.find(1);                     // "busy"
 //     const char *none = states.find(7);                     // null
 template <std::size_t N>

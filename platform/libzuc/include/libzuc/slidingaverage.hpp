@@ -15,13 +15,14 @@
 #ifndef LIBZUC_SLIDINGAVERAGE_HPP
 #define LIBZUC_SLIDINGAVERAGE_HPP
 
+#include <libzuc/detail.hpp>
 #include <libzuc/slidingaverage.h>
 
 #include <climits>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <optional>
-#include <utility>
 
 namespace zuc {
 
@@ -75,23 +76,14 @@ class sliding_average : public detail::average_ops<sliding_average> {
     }
     // Takes over owned, an object from SlidingAverage_create, or NULL.
     explicit sliding_average(SlidingAverage *owned) noexcept : avg_(owned) {}
-    sliding_average(sliding_average &&other) noexcept : avg_(other.release()) {}
-    sliding_average &operator=(sliding_average &&other) noexcept {
-        if (this != &other) {
-            SlidingAverage_destroy(avg_);
-            avg_ = other.release();
-        }
-        return *this;
-    }
-    ~sliding_average() { SlidingAverage_destroy(avg_); }
 
     // The C object, still owned.
-    SlidingAverage *native() const noexcept { return avg_; }
+    SlidingAverage *native() const noexcept { return avg_.get(); }
     // Gives the C object up: the caller destroys it with SlidingAverage_destroy.
-    SlidingAverage *release() noexcept { return std::exchange(avg_, nullptr); }
+    SlidingAverage *release() noexcept { return avg_.release(); }
 
   private:
-    SlidingAverage *avg_;
+    std::unique_ptr<SlidingAverage, detail::c_release<SlidingAverage_destroy>> avg_;
 };
 
 // A window of N samples inside the object itself.

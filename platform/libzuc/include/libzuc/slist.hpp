@@ -108,9 +108,7 @@ class slist {
     // Unlinks every record, first to last, and hands it to dispose(T *).
     template <class Dispose>
     void clear_and_dispose(Dispose &&dispose) noexcept {
-        while (T *record = pop_front()) {
-            dispose(record);
-        }
+        detail::dispose_all(*this, dispose);
     }
     // Hands every record to free(): only for records from malloc.
     void free_elements() noexcept { List_freeElements(&rec_); }
@@ -121,11 +119,7 @@ class slist {
 
   private:
     static void make(List &rec) noexcept {
-        if constexpr (std::is_void_v<Compare>) {
-            List_makeList(&rec, detail::member_offset(Link), nullptr);
-        } else {
-            List_makeList(&rec, detail::member_offset(Link), &detail::compare_records<T, Compare>);
-        }
+        List_makeList(&rec, detail::member_offset(Link), detail::compare_callback<T, Compare>());
     }
     T *first() const noexcept { return static_cast<T *>(List_getFirst(&rec_)); }
 

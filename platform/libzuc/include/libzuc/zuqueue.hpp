@@ -24,9 +24,9 @@
 #include <libzuc/zuqueue.h>
 
 #include <cstddef>
+#include <memory>
 #include <new>
 #include <optional>
-#include <utility>
 
 namespace zuc {
 
@@ -77,24 +77,19 @@ class queue : public detail::queue_ops<queue<T, Release>, T> {
     }
     // Takes over owned, a queue from zuqueue_new, or NULL.
     explicit queue(zuqueue *owned) noexcept : q_(owned) {}
-    queue(queue &&other) noexcept : q_(other.release()) {}
-    queue &operator=(queue &&other) noexcept {
-        if (this != &other) {
-            zuqueue_free(q_, released);
-            q_ = other.release();
-        }
-        return *this;
-    }
-    ~queue() { zuqueue_free(q_, released); }
 
     // The C queue, still owned.
-    zuqueue *native() const noexcept { return q_; }
+    zuqueue *native() const noexcept { return q_.get(); }
     // Gives the C queue up: the caller frees it with zuqueue_free.
-    zuqueue *release() noexcept { return std::exchange(q_, nullptr); }
+    zuqueue *release() noexcept { return q_.release(); }
 
   private:
-    static constexpr zuqueue_release_fn released = detail::release_callback<T, Release>();
-    zuqueue *q_;
+    struct drain_and_free {
+        void operator()(zuqueue *q) const noexcept {
+            zuqueue_free(q, detail::release_callback<T, Release>());
+        }
+    };
+    std::unique_ptr<zuqueue, drain_and_free> q_;
 };
 
 // A queue of N slots inside the object itself.
