@@ -159,8 +159,12 @@ TEST_F(CppList, WalksVisitInOrderAndStopWhenTheCallableSaysSo) {
     EXPECT_EQ(seen, "01");
 
     seen.clear();
-    EXPECT_TRUE(l.for_each_separated(
-        note, [&seen](Item *next) { seen += "|" + std::to_string(next->serial) + ":"; }));
+    auto mark = [&seen](Item *next) {
+        seen += '|';
+        seen += std::to_string(next->serial);
+        seen += ':';
+    };
+    EXPECT_TRUE(l.for_each_separated(note, mark));
     EXPECT_EQ(seen, "0|1:1|2:2");
     seen.clear();
     EXPECT_FALSE(l.for_each_separated(note, [](Item *next) { return next->serial != 2; }));
