@@ -157,7 +157,6 @@ TEST(CppAlignedBlocks, RefusalsAreNullAndAnOddAlignmentAborts) {
     Heap::start(1);
     EXPECT_EQ(zuc::aligned_array<int>(4), nullptr);
     EXPECT_EQ(Heap::stop().live, 0u);
-    EXPECT_EQ(zuc::memalign(6, 8), nullptr);
     EXPECT_ZUC_CHECK_FAILS(zuc::memalign(3, 8), "zucmem", "zu_memalign", "(alignment % 2) == 0");
 }
 
