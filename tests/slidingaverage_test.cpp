@@ -204,6 +204,28 @@ TEST(SlidingAverageRandomized, AgreesWithAPlainRecomputation) {
     }
 }
 
+// Past 2^53 a 64-bit sum no longer fits a double's mantissa and converting it
+// rounds. 4096 samples near 2^32 carry the weighted sum to about 2^55; the
+// weighted mean must be that sum rounded to nearest, as the compiler's own
+// conversion in the model rounds it. Compared exactly: one ulp off fails.
+TEST(SlidingAverageRandomized, WeightedSumsBeyond53BitsRoundToNearest) {
+    constexpr unsigned int window = 4096;
+    std::mt19937 rng(8191);
+    std::uniform_int_distribution<uint32_t> sample_of(0xF0000000u, max_sample);
+    SlidingAverage *avg = SlidingAverage_create(window);
+    ASSERT_NE(avg, nullptr);
+    Model model(window);
+    for (unsigned int i = 1; i <= window + 64; ++i) {
+        const uint32_t sample = sample_of(rng);
+        SlidingAverage_Add(avg, sample);
+        model.add(sample);
+        if (i >= window - 64 && i % 8 == 0) {
+            ASSERT_EQ(SlidingAverage_GetWeightedAverage(avg), model.weighted_mean()) << i;
+        }
+    }
+    SlidingAverage_destroy(avg);
+}
+
 TEST(SlidingAverageHeap, TwoBlocksAndEachFailureLeavesNothingBehind) {
     Heap::start();
     SlidingAverage *avg = SlidingAverage_create(16);

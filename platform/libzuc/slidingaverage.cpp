@@ -22,6 +22,16 @@ static_assert(offsetof(SlidingAverage, writeIndex) == offsetof(SlidingAverage, e
 static_assert(sizeof(SlidingAverage) == 24, "six 32-bit words");
 #endif
 
+// A 64-bit sum as a double, rounded to nearest. The target's VFP converts
+// only 32-bit integers; libgcc's 64-bit conversion would bring its whole
+// software double adder into the library (about 900 bytes). Both halves
+// convert exactly and the high one scales exactly, so the addition's single
+// rounding yields the correctly rounded value, as a direct conversion does.
+static double to_double(uint64_t value) {
+    return static_cast<double>(static_cast<uint32_t>(value >> 32)) * 4294967296.0 +
+           static_cast<double>(static_cast<uint32_t>(value));
+}
+
 ZUC_EXPORT SlidingAverage *SlidingAverage_create(unsigned int maxEntries) {
     ZUC_CHECK(maxEntries > 0);
     // The ring's byte count is 32-bit arithmetic on the target; a window whose
@@ -102,7 +112,7 @@ ZUC_EXPORT double SlidingAverage_GetAverage(const SlidingAverage *p) {
     if (p->entries == 0) {
         return 0.0;
     }
-    return static_cast<double>(p->sum) / static_cast<double>(p->entries);
+    return to_double(p->sum) / static_cast<double>(p->entries);
 }
 
 ZUC_EXPORT double SlidingAverage_GetWeightedAverage(const SlidingAverage *p) {
@@ -118,7 +128,7 @@ ZUC_EXPORT double SlidingAverage_GetWeightedAverage(const SlidingAverage *p) {
         slot = slot + 1 == n ? 0 : slot + 1;
     }
     const uint64_t weights = static_cast<uint64_t>(n) * (n + uint64_t{1}) / 2;
-    return static_cast<double>(weighted) / static_cast<double>(weights);
+    return to_double(weighted) / to_double(weights);
 }
 
 ZUC_EXPORT unsigned int SlidingAverage_NoOfEntries(const SlidingAverage *p) {
