@@ -97,25 +97,25 @@ int by_key(const void *a, const void *b) {
     return (x > y) - (x < y);
 }
 
-// n records in key order, plus one that orders after all of them.
-std::vector<Record> records(unsigned int n) {
+// n + 1 records in key order, the first n linked into l.
+std::vector<Record> records(List *l, unsigned int n) {
     std::vector<Record> made(n + 1);
+    List_makeList(l, offsetof(Record, next), by_key);
     for (unsigned int i = 0; i <= n; ++i) {
         made[i].key = i;
+        if (i < n) {
+            List_insertLast(l, &made[i]);
+        }
     }
     return made;
 }
 
 void InsertSorted(benchmark::State &state) {
     const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<Record> r = records(n);
     List l;
-    List_makeList(&l, offsetof(Record, next), by_key);
-    for (unsigned int i = 0; i < n; ++i) {
-        List_insertLast(&l, &r[i]);
-    }
+    std::vector<Record> r = records(&l, n);
     for (auto _ : state) {
-        List_insertSorted(&l, &r[n]);    // walks all n, goes last
+        List_insertSorted(&l, &r[n]);    // orders after all n: walks them all, goes last
         List_removeAfter(&l, &r[n - 1]); // O(1), its predecessor is known
     }
     set_ops(state, 1);
@@ -123,15 +123,10 @@ void InsertSorted(benchmark::State &state) {
 
 void RemoveLast(benchmark::State &state) {
     const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<Record> r = records(n);
     List l;
-    List_makeList(&l, offsetof(Record, next), by_key);
-    for (unsigned int i = 0; i < n; ++i) {
-        List_insertLast(&l, &r[i]);
-    }
+    std::vector<Record> r = records(&l, n);
     for (auto _ : state) {
-        void *last = List_removeLast(&l);
-        List_insertLast(&l, last); // O(1)
+        List_insertLast(&l, List_removeLast(&l)); // the insertion is O(1)
     }
     set_ops(state, 1);
 }

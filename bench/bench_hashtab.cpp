@@ -187,31 +187,18 @@ void fill(Table &table, unsigned int n) {
     }
 }
 
-// Looks up the stored keys in a fixed random order.
-template <typename Table>
-void LookupHit(benchmark::State &state) {
+// Looks up the stored keys (Hit) or keys that are not stored, in a fixed
+// random order.
+template <typename Table, bool Hit>
+void Lookup(benchmark::State &state) {
     const unsigned int n = filled(state);
     Table table;
     fill(table, n);
-    const std::vector<unsigned int> order = zuc_bench::shuffled_indexes(n);
+    const std::vector<unsigned int> order = zuc_bench::shuffled_indexes(Hit ? n : kCapacity);
     unsigned int i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(table.lookup(stored_key(order[i])));
-        i = next_index(i, n);
-    }
-    set_ops(state, 1);
-}
-
-// Looks up keys that are not stored.
-template <typename Table>
-void LookupMiss(benchmark::State &state) {
-    const unsigned int n = filled(state);
-    Table table;
-    fill(table, n);
-    unsigned int i = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(table.lookup(absent_key(i)));
-        i = next_index(i, kCapacity);
+        benchmark::DoNotOptimize(table.lookup(Hit ? stored_key(order[i]) : absent_key(order[i])));
+        i = next_index(i, static_cast<unsigned int>(order.size()));
     }
     set_ops(state, 1);
 }
@@ -239,16 +226,18 @@ void fills(benchmark::internal::Benchmark *b) {
 
 } // namespace
 
-BENCHMARK(LookupHit<Libzuc>)->Name("hashtab/lookup_hit/libzuc")->Apply(fills);
-BENCHMARK(LookupHit<Baseline>)->Name("hashtab/lookup_hit/baseline")->Apply(fills);
-BENCHMARK(LookupHit<StdUnorderedMap>)->Name("hashtab/lookup_hit/std::unordered_map")->Apply(fills);
-BENCHMARK(LookupHit<GHash>)->Name("hashtab/lookup_hit/GHashTable")->Apply(fills);
-BENCHMARK(LookupMiss<Libzuc>)->Name("hashtab/lookup_miss/libzuc")->Apply(fills);
-BENCHMARK(LookupMiss<Baseline>)->Name("hashtab/lookup_miss/baseline")->Apply(fills);
-BENCHMARK(LookupMiss<StdUnorderedMap>)
+BENCHMARK(Lookup<Libzuc, true>)->Name("hashtab/lookup_hit/libzuc")->Apply(fills);
+BENCHMARK(Lookup<Baseline, true>)->Name("hashtab/lookup_hit/baseline")->Apply(fills);
+BENCHMARK(Lookup<StdUnorderedMap, true>)
+    ->Name("hashtab/lookup_hit/std::unordered_map")
+    ->Apply(fills);
+BENCHMARK(Lookup<GHash, true>)->Name("hashtab/lookup_hit/GHashTable")->Apply(fills);
+BENCHMARK(Lookup<Libzuc, false>)->Name("hashtab/lookup_miss/libzuc")->Apply(fills);
+BENCHMARK(Lookup<Baseline, false>)->Name("hashtab/lookup_miss/baseline")->Apply(fills);
+BENCHMARK(Lookup<StdUnorderedMap, false>)
     ->Name("hashtab/lookup_miss/std::unordered_map")
     ->Apply(fills);
-BENCHMARK(LookupMiss<GHash>)->Name("hashtab/lookup_miss/GHashTable")->Apply(fills);
+BENCHMARK(Lookup<GHash, false>)->Name("hashtab/lookup_miss/GHashTable")->Apply(fills);
 BENCHMARK(DeleteStore<Libzuc>)->Name("hashtab/delete+store/libzuc")->Apply(fills);
 BENCHMARK(DeleteStore<Baseline>)->Name("hashtab/delete+store/baseline")->Apply(fills);
 BENCHMARK(DeleteStore<StdUnorderedMap>)

@@ -4,7 +4,8 @@
 //
 // Insertion and removal at the ends are timed in bursts: kBurst elements in,
 // then all of them out, so that inlined code cannot cancel a removal against
-// the insertion just before it.
+// the insertion just before it. Each implementation sits behind the same
+// small adapter, so that one benchmark body serves all of them.
 #include <libzuc/dlist.h>
 #include <libzuc/slist.h>
 
@@ -148,604 +149,277 @@ ZUC_OUT_OF_LINE void base_tailq_insert_sorted(ItemTailq *h, QItem *e,
     }
 }
 
-// ---- Singly linked: kBurst insertions at the tail, then kBurst removals from the head (a FIFO).
-void SlistFifo_libzuc(benchmark::State &state) {
-    std::vector<Item> &it = items<Item>();
+// ---- The adapters. E is the record type; clear() empties the list as its
+// users would before reusing the records.
+
+struct LibzucSlist {
+    using E = Item;
     List l;
-    make_list(&l);
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            List_insertLast(&l, &it[i]);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            benchmark::DoNotOptimize(List_removeFirst(&l));
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-void SlistFifo_baseline(benchmark::State &state) {
-    std::vector<QItem> &it = items<QItem>();
-    ItemStailq h = STAILQ_HEAD_INITIALIZER(h);
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            base_stailq_insert_tail(&h, &it[i]);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            benchmark::DoNotOptimize(base_stailq_remove_head(&h));
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-void SlistFifo_queue_h(benchmark::State &state) {
-    std::vector<QItem> &it = items<QItem>();
-    ItemStailq h = STAILQ_HEAD_INITIALIZER(h);
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            STAILQ_INSERT_TAIL(&h, &it[i], sq);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            QItem *e = STAILQ_FIRST(&h);
-            STAILQ_REMOVE_HEAD(&h, sq);
-            benchmark::DoNotOptimize(e);
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-void SlistFifo_boost(benchmark::State &state) {
-    std::vector<BItem> &it = items<BItem>();
-    BoostSlist l;
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            l.push_back(it[i]);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            BItem *e = &l.front();
-            l.pop_front();
-            benchmark::DoNotOptimize(e);
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-// ---- Singly linked: kBurst pushes, then kBurst pops (a stack).
-void SlistLifo_libzuc(benchmark::State &state) {
-    std::vector<Item> &it = items<Item>();
-    List l;
-    make_list(&l);
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            List_push(&l, &it[i]);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            benchmark::DoNotOptimize(List_pop(&l));
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-void SlistLifo_baseline(benchmark::State &state) {
-    std::vector<QItem> &it = items<QItem>();
-    ItemStailq h = STAILQ_HEAD_INITIALIZER(h);
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            base_stailq_insert_head(&h, &it[i]);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            benchmark::DoNotOptimize(base_stailq_remove_head(&h));
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-void SlistLifo_queue_h(benchmark::State &state) {
-    std::vector<QItem> &it = items<QItem>();
-    ItemStailq h = STAILQ_HEAD_INITIALIZER(h);
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            STAILQ_INSERT_HEAD(&h, &it[i], sq);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            QItem *e = STAILQ_FIRST(&h);
-            STAILQ_REMOVE_HEAD(&h, sq);
-            benchmark::DoNotOptimize(e);
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-void SlistLifo_boost(benchmark::State &state) {
-    std::vector<BItem> &it = items<BItem>();
-    BoostSlist l;
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            l.push_front(it[i]);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            BItem *e = &l.front();
-            l.pop_front();
-            benchmark::DoNotOptimize(e);
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-// ---- Doubly linked: kBurst insertions at the tail, then kBurst removals from the head (a FIFO).
-void DlistFifo_libzuc(benchmark::State &state) {
-    std::vector<Item> &it = items<Item>();
-    DList l;
-    make_dlist(&l);
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            DList_insertLast(&l, &it[i]);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            benchmark::DoNotOptimize(DList_removeFirst(&l));
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-void DlistFifo_baseline(benchmark::State &state) {
-    std::vector<QItem> &it = items<QItem>();
-    ItemTailq h = TAILQ_HEAD_INITIALIZER(h);
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            base_tailq_insert_tail(&h, &it[i]);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            benchmark::DoNotOptimize(base_tailq_remove_head(&h));
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-void DlistFifo_queue_h(benchmark::State &state) {
-    std::vector<QItem> &it = items<QItem>();
-    ItemTailq h = TAILQ_HEAD_INITIALIZER(h);
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            TAILQ_INSERT_TAIL(&h, &it[i], tq);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            QItem *e = TAILQ_FIRST(&h);
-            TAILQ_REMOVE(&h, e, tq);
-            benchmark::DoNotOptimize(e);
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-void DlistFifo_boost(benchmark::State &state) {
-    std::vector<BItem> &it = items<BItem>();
-    BoostList l;
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            l.push_back(it[i]);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            BItem *e = &l.front();
-            l.pop_front();
-            benchmark::DoNotOptimize(e);
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-// ---- Doubly linked: kBurst insertions at the tail, then kBurst removals from the tail (a stack at
-// the tail).
-void DlistLifo_libzuc(benchmark::State &state) {
-    std::vector<Item> &it = items<Item>();
-    DList l;
-    make_dlist(&l);
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            DList_insertLast(&l, &it[i]);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            benchmark::DoNotOptimize(DList_removeLast(&l));
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-void DlistLifo_baseline(benchmark::State &state) {
-    std::vector<QItem> &it = items<QItem>();
-    ItemTailq h = TAILQ_HEAD_INITIALIZER(h);
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            base_tailq_insert_tail(&h, &it[i]);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            benchmark::DoNotOptimize(base_tailq_remove_tail(&h));
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-void DlistLifo_queue_h(benchmark::State &state) {
-    std::vector<QItem> &it = items<QItem>();
-    ItemTailq h = TAILQ_HEAD_INITIALIZER(h);
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            TAILQ_INSERT_TAIL(&h, &it[i], tq);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            QItem *e = TAILQ_LAST(&h, ItemTailq);
-            TAILQ_REMOVE(&h, e, tq);
-            benchmark::DoNotOptimize(e);
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-void DlistLifo_boost(benchmark::State &state) {
-    std::vector<BItem> &it = items<BItem>();
-    BoostList l;
-    for (auto _ : state) {
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            l.push_back(it[i]);
-        }
-        for (unsigned int i = 0; i < kBurst; ++i) {
-            BItem *e = &l.back();
-            l.pop_back();
-            benchmark::DoNotOptimize(e);
-        }
-    }
-    set_ops(state, kBurst);
-}
-
-// ---- Doubly linked: unlink an element from the middle and link it back in
-// after its predecessor.
-
-void DlistMiddle_libzuc(benchmark::State &state) {
-    std::vector<Item> &it = items<Item>();
-    DList l;
-    make_dlist(&l);
-    for (unsigned int i = 0; i < kResident; ++i) {
-        DList_insertLast(&l, &it[i]);
-    }
-    unsigned int i = 1;
-    for (auto _ : state) {
-        DList_remove(&l, &it[i]);
-        DList_insertAfter(&l, &it[i - 1], &it[i]);
-        i = i + 2 == kResident ? 1 : i + 1;
-    }
-    set_ops(state, 1);
-}
-
-void DlistMiddle_baseline(benchmark::State &state) {
-    std::vector<QItem> &it = items<QItem>();
-    ItemTailq h = TAILQ_HEAD_INITIALIZER(h);
-    for (unsigned int i = 0; i < kResident; ++i) {
-        base_tailq_insert_tail(&h, &it[i]);
-    }
-    unsigned int i = 1;
-    for (auto _ : state) {
-        base_tailq_remove(&h, &it[i]);
-        base_tailq_insert_after(&h, &it[i - 1], &it[i]);
-        i = i + 2 == kResident ? 1 : i + 1;
-    }
-    set_ops(state, 1);
-}
-
-void DlistMiddle_queue_h(benchmark::State &state) {
-    std::vector<QItem> &it = items<QItem>();
-    ItemTailq h = TAILQ_HEAD_INITIALIZER(h);
-    for (unsigned int i = 0; i < kResident; ++i) {
-        TAILQ_INSERT_TAIL(&h, &it[i], tq);
-    }
-    unsigned int i = 1;
-    for (auto _ : state) {
-        TAILQ_REMOVE(&h, &it[i], tq);
-        TAILQ_INSERT_AFTER(&h, &it[i - 1], &it[i], tq);
-        benchmark::ClobberMemory();
-        i = i + 2 == kResident ? 1 : i + 1;
-    }
-    set_ops(state, 1);
-}
-
-void DlistMiddle_boost(benchmark::State &state) {
-    std::vector<BItem> &it = items<BItem>();
-    BoostList l;
-    for (unsigned int i = 0; i < kResident; ++i) {
-        l.push_back(it[i]);
-    }
-    unsigned int i = 1;
-    for (auto _ : state) {
-        l.erase(l.iterator_to(it[i]));
-        l.insert(std::next(l.iterator_to(it[i - 1])), it[i]);
-        benchmark::ClobberMemory();
-        i = i + 2 == kResident ? 1 : i + 1;
-    }
-    l.clear();
-    set_ops(state, 1);
-}
-
-// ---- Sorted insertion of n elements with random keys into an emptied list.
-
-void SlistSorted_libzuc(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<Item> &it = items<Item>();
-    List l;
-    for (auto _ : state) {
-        make_list(&l);
-        for (unsigned int i = 0; i < n; ++i) {
-            List_insertSorted(&l, &it[i]);
-        }
-        benchmark::DoNotOptimize(l.first);
-    }
-    set_ops(state, n);
-}
-
-void SlistSorted_baseline(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<QItem> &it = items<QItem>();
-    ItemStailq h;
-    for (auto _ : state) {
-        STAILQ_INIT(&h);
-        for (unsigned int i = 0; i < n; ++i) {
-            base_stailq_insert_sorted(&h, &it[i], q_by_key);
-        }
-        benchmark::DoNotOptimize(STAILQ_FIRST(&h));
-    }
-    set_ops(state, n);
-}
-
-void SlistSorted_queue_h(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<QItem> &it = items<QItem>();
-    ItemStailq h;
-    for (auto _ : state) {
-        STAILQ_INIT(&h);
-        for (unsigned int i = 0; i < n; ++i) {
-            QItem *e = &it[i];
-            QItem *before = nullptr;
-            for (QItem *v = STAILQ_FIRST(&h); v != nullptr && v->key < e->key;
-                 v = STAILQ_NEXT(v, sq)) {
-                before = v;
-            }
-            if (before == nullptr) {
-                STAILQ_INSERT_HEAD(&h, e, sq);
-            } else {
-                STAILQ_INSERT_AFTER(&h, before, e, sq);
-            }
-        }
-        benchmark::DoNotOptimize(STAILQ_FIRST(&h));
-    }
-    set_ops(state, n);
-}
-
-void SlistSorted_boost(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<BItem> &it = items<BItem>();
-    BoostSlist l;
-    for (auto _ : state) {
-        l.clear();
-        for (unsigned int i = 0; i < n; ++i) {
-            BItem &e = it[i];
-            auto before = l.before_begin();
-            for (auto v = l.begin(); v != l.end() && v->key < e.key; ++v) {
-                before = v;
-            }
-            l.insert_after(before, e);
-        }
-        benchmark::DoNotOptimize(&l.front());
-    }
-    l.clear();
-    set_ops(state, n);
-}
-
-void DlistSorted_libzuc(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<Item> &it = items<Item>();
-    DList l;
-    for (auto _ : state) {
-        make_dlist(&l);
-        for (unsigned int i = 0; i < n; ++i) {
-            DList_insertSorted(&l, &it[i]);
-        }
-        benchmark::DoNotOptimize(l.first);
-    }
-    set_ops(state, n);
-}
-
-void DlistSorted_baseline(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<QItem> &it = items<QItem>();
-    ItemTailq h;
-    for (auto _ : state) {
-        TAILQ_INIT(&h);
-        for (unsigned int i = 0; i < n; ++i) {
-            base_tailq_insert_sorted(&h, &it[i], q_by_key);
-        }
-        benchmark::DoNotOptimize(TAILQ_FIRST(&h));
-    }
-    set_ops(state, n);
-}
-
-void DlistSorted_queue_h(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<QItem> &it = items<QItem>();
-    ItemTailq h;
-    for (auto _ : state) {
-        TAILQ_INIT(&h);
-        for (unsigned int i = 0; i < n; ++i) {
-            QItem *e = &it[i];
-            QItem *v = TAILQ_FIRST(&h);
-            while (v != nullptr && v->key < e->key) {
-                v = TAILQ_NEXT(v, tq);
-            }
-            if (v == nullptr) {
-                TAILQ_INSERT_TAIL(&h, e, tq);
-            } else {
-                TAILQ_INSERT_BEFORE(v, e, tq);
-            }
-        }
-        benchmark::DoNotOptimize(TAILQ_FIRST(&h));
-    }
-    set_ops(state, n);
-}
-
-void DlistSorted_boost(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<BItem> &it = items<BItem>();
-    BoostList l;
-    for (auto _ : state) {
-        l.clear();
-        for (unsigned int i = 0; i < n; ++i) {
-            BItem &e = it[i];
-            auto v =
-                std::find_if(l.begin(), l.end(), [&e](const BItem &x) { return x.key >= e.key; });
-            l.insert(v, e);
-        }
-        benchmark::DoNotOptimize(&l.front());
-    }
-    l.clear();
-    set_ops(state, n);
-}
-
-// ---- Walk n elements with the list's own iteration.
-
-void SlistWalk_libzuc(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<Item> &it = items<Item>();
-    List l;
-    make_list(&l);
-    for (unsigned int i = 0; i < n; ++i) {
-        List_insertLast(&l, &it[i]);
-    }
-    for (auto _ : state) {
+    LibzucSlist() { make_list(&l); }
+    void push_front(E *e) { List_insertFirst(&l, e); }
+    void push_back(E *e) { List_insertLast(&l, e); }
+    E *pop_front() { return static_cast<E *>(List_removeFirst(&l)); }
+    void insert_sorted(E *e) { List_insertSorted(&l, e); }
+    void clear() { make_list(&l); }
+    uint32_t sum_keys() {
         uint32_t sum = 0;
         for (List_startIterate(&l); List_hasMoreElements(&l);) {
-            sum += static_cast<Item *>(List_getNext(&l))->key;
+            sum += static_cast<E *>(List_getNext(&l))->key;
         }
-        benchmark::DoNotOptimize(sum);
+        return sum;
     }
-    set_ops(state, n);
-}
+};
 
-void SlistWalk_baseline(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<QItem> &it = items<QItem>();
-    ItemStailq h = STAILQ_HEAD_INITIALIZER(h);
-    for (unsigned int i = 0; i < n; ++i) {
-        base_stailq_insert_tail(&h, &it[i]);
-    }
-    for (auto _ : state) {
+struct BaselineSlist {
+    using E = QItem;
+    ItemStailq h;
+    BaselineSlist() { STAILQ_INIT(&h); }
+    void push_front(E *e) { base_stailq_insert_head(&h, e); }
+    void push_back(E *e) { base_stailq_insert_tail(&h, e); }
+    E *pop_front() { return base_stailq_remove_head(&h); }
+    void insert_sorted(E *e) { base_stailq_insert_sorted(&h, e, q_by_key); }
+    void clear() { STAILQ_INIT(&h); }
+    uint32_t sum_keys() {
         uint32_t sum = 0;
-        for (QItem *e = STAILQ_FIRST(&h); e != nullptr; e = base_stailq_next(e)) {
+        for (E *e = STAILQ_FIRST(&h); e != nullptr; e = base_stailq_next(e)) {
             sum += e->key;
         }
-        benchmark::DoNotOptimize(sum);
+        return sum;
     }
-    set_ops(state, n);
-}
+};
 
-void SlistWalk_queue_h(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<QItem> &it = items<QItem>();
-    ItemStailq h = STAILQ_HEAD_INITIALIZER(h);
-    for (unsigned int i = 0; i < n; ++i) {
-        STAILQ_INSERT_TAIL(&h, &it[i], sq);
+struct QueueSlist {
+    using E = QItem;
+    ItemStailq h;
+    QueueSlist() { STAILQ_INIT(&h); }
+    void push_front(E *e) { STAILQ_INSERT_HEAD(&h, e, sq); }
+    void push_back(E *e) { STAILQ_INSERT_TAIL(&h, e, sq); }
+    E *pop_front() {
+        E *e = STAILQ_FIRST(&h);
+        STAILQ_REMOVE_HEAD(&h, sq);
+        return e;
     }
-    for (auto _ : state) {
+    void insert_sorted(E *e) {
+        E *before = nullptr;
+        for (E *v = STAILQ_FIRST(&h); v != nullptr && v->key < e->key; v = STAILQ_NEXT(v, sq)) {
+            before = v;
+        }
+        if (before == nullptr) {
+            STAILQ_INSERT_HEAD(&h, e, sq);
+        } else {
+            STAILQ_INSERT_AFTER(&h, before, e, sq);
+        }
+    }
+    void clear() { STAILQ_INIT(&h); }
+    uint32_t sum_keys() {
         uint32_t sum = 0;
-        QItem *e;
+        E *e;
         STAILQ_FOREACH(e, &h, sq) {
             sum += e->key;
         }
-        benchmark::DoNotOptimize(sum);
+        return sum;
     }
-    set_ops(state, n);
-}
+};
 
-void SlistWalk_boost(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<BItem> &it = items<BItem>();
+struct BoostSlistAdapter {
+    using E = BItem;
     BoostSlist l;
-    for (unsigned int i = 0; i < n; ++i) {
-        l.push_back(it[i]);
+    ~BoostSlistAdapter() { l.clear(); }
+    void push_front(E *e) { l.push_front(*e); }
+    void push_back(E *e) { l.push_back(*e); }
+    E *pop_front() {
+        E *e = &l.front();
+        l.pop_front();
+        return e;
     }
-    for (auto _ : state) {
+    void insert_sorted(E *e) {
+        auto before = l.before_begin();
+        for (auto v = l.begin(); v != l.end() && v->key < e->key; ++v) {
+            before = v;
+        }
+        l.insert_after(before, *e);
+    }
+    void clear() { l.clear(); }
+    uint32_t sum_keys() {
         uint32_t sum = 0;
-        for (const BItem &e : l) {
+        for (const E &e : l) {
             sum += e.key;
         }
-        benchmark::DoNotOptimize(sum);
+        return sum;
+    }
+};
+
+struct LibzucDlist {
+    using E = Item;
+    DList l;
+    LibzucDlist() { make_dlist(&l); }
+    void push_back(E *e) { DList_insertLast(&l, e); }
+    E *pop_front() { return static_cast<E *>(DList_removeFirst(&l)); }
+    E *pop_back() { return static_cast<E *>(DList_removeLast(&l)); }
+    void remove(E *e) { DList_remove(&l, e); }
+    void insert_after(E *before, E *e) { DList_insertAfter(&l, before, e); }
+    void insert_sorted(E *e) { DList_insertSorted(&l, e); }
+    void clear() { make_dlist(&l); }
+    uint32_t sum_keys() {
+        uint32_t sum = 0;
+        for (DList_startIterate(&l); DList_hasMoreElements(&l);) {
+            sum += static_cast<E *>(DList_getNext(&l))->key;
+        }
+        return sum;
+    }
+};
+
+struct BaselineDlist {
+    using E = QItem;
+    ItemTailq h;
+    BaselineDlist() { TAILQ_INIT(&h); }
+    void push_back(E *e) { base_tailq_insert_tail(&h, e); }
+    E *pop_front() { return base_tailq_remove_head(&h); }
+    E *pop_back() { return base_tailq_remove_tail(&h); }
+    void remove(E *e) { base_tailq_remove(&h, e); }
+    void insert_after(E *before, E *e) { base_tailq_insert_after(&h, before, e); }
+    void insert_sorted(E *e) { base_tailq_insert_sorted(&h, e, q_by_key); }
+    void clear() { TAILQ_INIT(&h); }
+    uint32_t sum_keys() {
+        uint32_t sum = 0;
+        for (E *e = TAILQ_FIRST(&h); e != nullptr; e = base_tailq_next(e)) {
+            sum += e->key;
+        }
+        return sum;
+    }
+};
+
+struct QueueDlist {
+    using E = QItem;
+    ItemTailq h;
+    QueueDlist() { TAILQ_INIT(&h); }
+    void push_back(E *e) { TAILQ_INSERT_TAIL(&h, e, tq); }
+    E *pop_front() { return remove_and_return(TAILQ_FIRST(&h)); }
+    E *pop_back() { return remove_and_return(TAILQ_LAST(&h, ItemTailq)); }
+    E *remove_and_return(E *e) {
+        TAILQ_REMOVE(&h, e, tq);
+        return e;
+    }
+    void remove(E *e) { TAILQ_REMOVE(&h, e, tq); }
+    void insert_after(E *before, E *e) { TAILQ_INSERT_AFTER(&h, before, e, tq); }
+    void insert_sorted(E *e) {
+        E *v = TAILQ_FIRST(&h);
+        while (v != nullptr && v->key < e->key) {
+            v = TAILQ_NEXT(v, tq);
+        }
+        if (v == nullptr) {
+            TAILQ_INSERT_TAIL(&h, e, tq);
+        } else {
+            TAILQ_INSERT_BEFORE(v, e, tq);
+        }
+    }
+    void clear() { TAILQ_INIT(&h); }
+    uint32_t sum_keys() {
+        uint32_t sum = 0;
+        E *e;
+        TAILQ_FOREACH(e, &h, tq) {
+            sum += e->key;
+        }
+        return sum;
+    }
+};
+
+struct BoostDlistAdapter {
+    using E = BItem;
+    BoostList l;
+    ~BoostDlistAdapter() { l.clear(); }
+    void push_back(E *e) { l.push_back(*e); }
+    E *pop_front() {
+        E *e = &l.front();
+        l.pop_front();
+        return e;
+    }
+    E *pop_back() {
+        E *e = &l.back();
+        l.pop_back();
+        return e;
+    }
+    void remove(E *e) { l.erase(l.iterator_to(*e)); }
+    void insert_after(E *before, E *e) { l.insert(std::next(l.iterator_to(*before)), *e); }
+    void insert_sorted(E *e) {
+        l.insert(std::find_if(l.begin(), l.end(), [e](const E &x) { return x.key >= e->key; }), *e);
+    }
+    void clear() { l.clear(); }
+    uint32_t sum_keys() {
+        uint32_t sum = 0;
+        for (const E &e : l) {
+            sum += e.key;
+        }
+        return sum;
+    }
+};
+
+// ---- The benchmarks.
+
+// kBurst insertions by Insert, then kBurst removals by Remove.
+template <typename L, void (L::*Insert)(typename L::E *), typename L::E *(L::*Remove)()>
+void Burst(benchmark::State &state) {
+    std::vector<typename L::E> &it = items<typename L::E>();
+    L l;
+    for (auto _ : state) {
+        for (unsigned int i = 0; i < kBurst; ++i) {
+            (l.*Insert)(&it[i]);
+        }
+        for (unsigned int i = 0; i < kBurst; ++i) {
+            benchmark::DoNotOptimize((l.*Remove)());
+        }
+    }
+    set_ops(state, kBurst);
+}
+
+// Unlinks an element from the middle of kResident and links it back in
+// after its predecessor.
+template <typename L>
+void RemoveInsertAfter(benchmark::State &state) {
+    std::vector<typename L::E> &it = items<typename L::E>();
+    L l;
+    for (unsigned int i = 0; i < kResident; ++i) {
+        l.push_back(&it[i]);
+    }
+    unsigned int i = 1;
+    for (auto _ : state) {
+        l.remove(&it[i]);
+        l.insert_after(&it[i - 1], &it[i]);
+        benchmark::ClobberMemory();
+        i = i + 2 == kResident ? 1 : i + 1;
+    }
+    l.clear();
+    set_ops(state, 1);
+}
+
+// Sorted insertion of n elements with random keys into an emptied list.
+template <typename L>
+void InsertSorted(benchmark::State &state) {
+    const auto n = static_cast<unsigned int>(state.range(0));
+    std::vector<typename L::E> &it = items<typename L::E>();
+    L l;
+    for (auto _ : state) {
+        l.clear();
+        for (unsigned int i = 0; i < n; ++i) {
+            l.insert_sorted(&it[i]);
+        }
+        benchmark::ClobberMemory();
     }
     l.clear();
     set_ops(state, n);
 }
 
-void DlistWalk_libzuc(benchmark::State &state) {
+// Walks n elements with the list's own iteration.
+template <typename L>
+void Iterate(benchmark::State &state) {
     const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<Item> &it = items<Item>();
-    DList l;
-    make_dlist(&l);
+    std::vector<typename L::E> &it = items<typename L::E>();
+    L l;
     for (unsigned int i = 0; i < n; ++i) {
-        DList_insertLast(&l, &it[i]);
+        l.push_back(&it[i]);
     }
     for (auto _ : state) {
-        uint32_t sum = 0;
-        for (DList_startIterate(&l); DList_hasMoreElements(&l);) {
-            sum += static_cast<Item *>(DList_getNext(&l))->key;
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-    set_ops(state, n);
-}
-
-void DlistWalk_baseline(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<QItem> &it = items<QItem>();
-    ItemTailq h = TAILQ_HEAD_INITIALIZER(h);
-    for (unsigned int i = 0; i < n; ++i) {
-        base_tailq_insert_tail(&h, &it[i]);
-    }
-    for (auto _ : state) {
-        uint32_t sum = 0;
-        for (QItem *e = TAILQ_FIRST(&h); e != nullptr; e = base_tailq_next(e)) {
-            sum += e->key;
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-    set_ops(state, n);
-}
-
-void DlistWalk_queue_h(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<QItem> &it = items<QItem>();
-    ItemTailq h = TAILQ_HEAD_INITIALIZER(h);
-    for (unsigned int i = 0; i < n; ++i) {
-        TAILQ_INSERT_TAIL(&h, &it[i], tq);
-    }
-    for (auto _ : state) {
-        uint32_t sum = 0;
-        QItem *e;
-        TAILQ_FOREACH(e, &h, tq) {
-            sum += e->key;
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-    set_ops(state, n);
-}
-
-void DlistWalk_boost(benchmark::State &state) {
-    const auto n = static_cast<unsigned int>(state.range(0));
-    std::vector<BItem> &it = items<BItem>();
-    BoostList l;
-    for (unsigned int i = 0; i < n; ++i) {
-        l.push_back(it[i]);
-    }
-    for (auto _ : state) {
-        uint32_t sum = 0;
-        for (const BItem &e : l) {
-            sum += e.key;
-        }
-        benchmark::DoNotOptimize(sum);
+        benchmark::DoNotOptimize(l.sum_keys());
     }
     l.clear();
     set_ops(state, n);
@@ -753,42 +427,40 @@ void DlistWalk_boost(benchmark::State &state) {
 
 } // namespace
 
-BENCHMARK(SlistFifo_libzuc)->Name("slist/insert_last+remove_first/libzuc");
-BENCHMARK(SlistFifo_baseline)->Name("slist/insert_last+remove_first/baseline");
-BENCHMARK(SlistFifo_boost)->Name("slist/insert_last+remove_first/Boost.Intrusive");
-BENCHMARK(SlistFifo_queue_h)->Name("slist/insert_last+remove_first/sys_queue.h");
-BENCHMARK(SlistLifo_libzuc)->Name("slist/push+pop/libzuc");
-BENCHMARK(SlistLifo_baseline)->Name("slist/push+pop/baseline");
-BENCHMARK(SlistLifo_boost)->Name("slist/push+pop/Boost.Intrusive");
-BENCHMARK(SlistLifo_queue_h)->Name("slist/push+pop/sys_queue.h");
-BENCHMARK(SlistSorted_libzuc)->Name("slist/insert_sorted/libzuc")->Arg(kSortedLength);
-BENCHMARK(SlistSorted_baseline)->Name("slist/insert_sorted/baseline")->Arg(kSortedLength);
-BENCHMARK(SlistSorted_boost)->Name("slist/insert_sorted/Boost.Intrusive")->Arg(kSortedLength);
-BENCHMARK(SlistSorted_queue_h)->Name("slist/insert_sorted/sys_queue.h")->Arg(kSortedLength);
-BENCHMARK(SlistWalk_libzuc)->Name("slist/iterate/libzuc")->Arg(kWalkLength);
-BENCHMARK(SlistWalk_baseline)->Name("slist/iterate/baseline")->Arg(kWalkLength);
-BENCHMARK(SlistWalk_boost)->Name("slist/iterate/Boost.Intrusive")->Arg(kWalkLength);
-BENCHMARK(SlistWalk_queue_h)->Name("slist/iterate/sys_queue.h")->Arg(kWalkLength);
+#define ZUC_BENCH_INTRUSIVE(family, L, name)                                                       \
+    BENCHMARK(Burst<L, &L::push_back, &L::pop_front>)                                              \
+        ->Name(family "/insert_last+remove_first/" name);                                          \
+    BENCHMARK(InsertSorted<L>)->Name(family "/insert_sorted/" name)->Arg(kSortedLength);           \
+    BENCHMARK(Iterate<L>)->Name(family "/iterate/" name)->Arg(kWalkLength)
 
-BENCHMARK(DlistFifo_libzuc)->Name("dlist/insert_last+remove_first/libzuc");
-BENCHMARK(DlistFifo_baseline)->Name("dlist/insert_last+remove_first/baseline");
-BENCHMARK(DlistFifo_boost)->Name("dlist/insert_last+remove_first/Boost.Intrusive");
-BENCHMARK(DlistFifo_queue_h)->Name("dlist/insert_last+remove_first/sys_queue.h");
-BENCHMARK(DlistLifo_libzuc)->Name("dlist/insert_last+remove_last/libzuc");
-BENCHMARK(DlistLifo_baseline)->Name("dlist/insert_last+remove_last/baseline");
-BENCHMARK(DlistLifo_boost)->Name("dlist/insert_last+remove_last/Boost.Intrusive");
-BENCHMARK(DlistLifo_queue_h)->Name("dlist/insert_last+remove_last/sys_queue.h");
-BENCHMARK(DlistMiddle_libzuc)->Name("dlist/remove+insert_after/libzuc");
-BENCHMARK(DlistMiddle_baseline)->Name("dlist/remove+insert_after/baseline");
-BENCHMARK(DlistMiddle_boost)->Name("dlist/remove+insert_after/Boost.Intrusive");
-BENCHMARK(DlistMiddle_queue_h)->Name("dlist/remove+insert_after/sys_queue.h");
-BENCHMARK(DlistSorted_libzuc)->Name("dlist/insert_sorted/libzuc")->Arg(kSortedLength);
-BENCHMARK(DlistSorted_baseline)->Name("dlist/insert_sorted/baseline")->Arg(kSortedLength);
-BENCHMARK(DlistSorted_boost)->Name("dlist/insert_sorted/Boost.Intrusive")->Arg(kSortedLength);
-BENCHMARK(DlistSorted_queue_h)->Name("dlist/insert_sorted/sys_queue.h")->Arg(kSortedLength);
-BENCHMARK(DlistWalk_libzuc)->Name("dlist/iterate/libzuc")->Arg(kWalkLength);
-BENCHMARK(DlistWalk_baseline)->Name("dlist/iterate/baseline")->Arg(kWalkLength);
-BENCHMARK(DlistWalk_boost)->Name("dlist/iterate/Boost.Intrusive")->Arg(kWalkLength);
-BENCHMARK(DlistWalk_queue_h)->Name("dlist/iterate/sys_queue.h")->Arg(kWalkLength);
+ZUC_BENCH_INTRUSIVE("slist", LibzucSlist, "libzuc");
+ZUC_BENCH_INTRUSIVE("slist", BaselineSlist, "baseline");
+ZUC_BENCH_INTRUSIVE("slist", BoostSlistAdapter, "Boost.Intrusive");
+ZUC_BENCH_INTRUSIVE("slist", QueueSlist, "sys_queue.h");
+BENCHMARK(Burst<LibzucSlist, &LibzucSlist::push_front, &LibzucSlist::pop_front>)
+    ->Name("slist/insert_first+remove_first/libzuc");
+BENCHMARK(Burst<BaselineSlist, &BaselineSlist::push_front, &BaselineSlist::pop_front>)
+    ->Name("slist/insert_first+remove_first/baseline");
+BENCHMARK(Burst<BoostSlistAdapter, &BoostSlistAdapter::push_front, &BoostSlistAdapter::pop_front>)
+    ->Name("slist/insert_first+remove_first/Boost.Intrusive");
+BENCHMARK(Burst<QueueSlist, &QueueSlist::push_front, &QueueSlist::pop_front>)
+    ->Name("slist/insert_first+remove_first/sys_queue.h");
+
+ZUC_BENCH_INTRUSIVE("dlist", LibzucDlist, "libzuc");
+ZUC_BENCH_INTRUSIVE("dlist", BaselineDlist, "baseline");
+ZUC_BENCH_INTRUSIVE("dlist", BoostDlistAdapter, "Boost.Intrusive");
+ZUC_BENCH_INTRUSIVE("dlist", QueueDlist, "sys_queue.h");
+BENCHMARK(Burst<LibzucDlist, &LibzucDlist::push_back, &LibzucDlist::pop_back>)
+    ->Name("dlist/insert_last+remove_last/libzuc");
+BENCHMARK(Burst<BaselineDlist, &BaselineDlist::push_back, &BaselineDlist::pop_back>)
+    ->Name("dlist/insert_last+remove_last/baseline");
+BENCHMARK(Burst<BoostDlistAdapter, &BoostDlistAdapter::push_back, &BoostDlistAdapter::pop_back>)
+    ->Name("dlist/insert_last+remove_last/Boost.Intrusive");
+BENCHMARK(Burst<QueueDlist, &QueueDlist::push_back, &QueueDlist::pop_back>)
+    ->Name("dlist/insert_last+remove_last/sys_queue.h");
+BENCHMARK(RemoveInsertAfter<LibzucDlist>)->Name("dlist/remove+insert_after/libzuc");
+BENCHMARK(RemoveInsertAfter<BaselineDlist>)->Name("dlist/remove+insert_after/baseline");
+BENCHMARK(RemoveInsertAfter<BoostDlistAdapter>)->Name("dlist/remove+insert_after/Boost.Intrusive");
+BENCHMARK(RemoveInsertAfter<QueueDlist>)->Name("dlist/remove+insert_after/sys_queue.h");
 
 BENCHMARK_MAIN();
