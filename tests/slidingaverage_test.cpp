@@ -54,6 +54,14 @@ const Example examples[] = {
      (2e6 + 4e6 + 6e6 + 8e6) / 45,
      0},
     {"sum beyond 32 bits", 2, {max_sample, max_sample}, 4294967295.0, 4294967295.0, 0},
+    // Mean 168000 / 8 = 21000; squares 7 * 20000^2 + 140000^2 = 22400000000,
+    // past 32 bits, though the variance itself fits.
+    {"squares beyond 32 bits",
+     8,
+     {1000, 1000, 1000, 1000, 1000, 1000, 1000, 161000},
+     21000.0,
+     (1000.0 * 28 + 161000.0 * 8) / 36,
+     2800000000u},
     // sum 8589934590; weighted 4294967295 + 2 * 4294967294 + 3 * 1 = 12884901886;
     // the squared distances run to 2^62, far past what the result can hold.
     {"large samples",

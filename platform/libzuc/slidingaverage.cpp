@@ -120,12 +120,17 @@ ZUC_EXPORT double SlidingAverage_GetWeightedAverage(const SlidingAverage *p) {
     if (n == 0) {
         return 0.0;
     }
-    // Oldest first: slot 0 while filling, writeIndex once full.
-    unsigned int slot = p->maxEntries == n ? p->writeIndex : 0;
+    // Oldest first: from slot 0 while filling; once full from writeIndex to the
+    // last slot, then on from slot 0. Two straight runs rather than a wrap test
+    // per slot, which would chain each step to the one before it.
+    const unsigned int oldest = p->maxEntries == n ? p->writeIndex : 0;
     uint64_t weighted = 0;
-    for (unsigned int weight = 1; weight <= n; ++weight) {
-        weighted += static_cast<uint64_t>(p->log[slot]) * weight;
-        slot = slot + 1 == n ? 0 : slot + 1;
+    uint64_t weight = 0;
+    for (unsigned int slot = oldest; slot < n; ++slot) {
+        weighted += p->log[slot] * ++weight;
+    }
+    for (unsigned int slot = 0; slot < oldest; ++slot) {
+        weighted += p->log[slot] * ++weight;
     }
     const uint64_t weights = static_cast<uint64_t>(n) * (n + uint64_t{1}) / 2;
     return to_double(weighted) / to_double(weights);
@@ -134,6 +139,18 @@ ZUC_EXPORT double SlidingAverage_GetWeightedAverage(const SlidingAverage *p) {
 ZUC_EXPORT unsigned int SlidingAverage_NoOfEntries(const SlidingAverage *p) {
     ZUC_CHECK(p);
     return p->entries;
+}
+
+// The square of a distance as the variance defines it: squared in double and
+// truncated to 64 bits. Below 2^26 the square is below 2^52, exact in double,
+// so the integer product is the same value without the round trip through
+// double (which on the target is a libgcc call per sample).
+static uint64_t square_of(uint32_t distance) {
+    if (distance < (uint32_t{1} << 26)) {
+        return uint64_t{distance} * distance;
+    }
+    const auto d = static_cast<double>(distance);
+    return static_cast<uint64_t>(d * d);
 }
 
 ZUC_EXPORT uint32_t SlidingAverage_GetVariance(const SlidingAverage *p) {
@@ -147,9 +164,9 @@ ZUC_EXPORT uint32_t SlidingAverage_GetVariance(const SlidingAverage *p) {
     uint64_t squares = 0;
     for (unsigned int slot = 0; slot < n; ++slot) {
         const uint32_t sample = p->log[slot];
-        const auto distance = static_cast<double>(sample > mean ? sample - mean : mean - sample);
         // A sum of squares past 64 bits means a variance far above 2^32.
-        if (__builtin_add_overflow(squares, static_cast<uint64_t>(distance * distance), &squares)) {
+        if (__builtin_add_overflow(
+                squares, square_of(sample > mean ? sample - mean : mean - sample), &squares)) {
             return UINT32_MAX;
         }
     }
