@@ -17,6 +17,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
@@ -36,6 +38,15 @@ namespace zuc_bench {
 // Operations one iteration performs; the report divides the time by it.
 inline void set_ops(benchmark::State &state, double ops) {
     state.counters["ops"] = ops;
+}
+
+// Hands the heap's free memory back before a benchmark that allocates in its
+// timed loop. glibc's malloc is markedly faster or slower depending on what
+// earlier benchmarks left in its bins, and random interleaving changes that
+// history from one repetition to the next; from the same starting state every
+// implementation settles into the same regime.
+inline void fresh_heap() {
+    malloc_trim(0);
 }
 
 // The same pseudo-random sequences in every run, so runs compare.

@@ -207,6 +207,7 @@ void Lookup(benchmark::State &state) {
 // succeeds, at a constant fill (a full table cannot take a store first).
 template <typename Table>
 void DeleteStore(benchmark::State &state) {
+    zuc_bench::fresh_heap();
     const unsigned int n = filled(state);
     Table table;
     fill(table, n);

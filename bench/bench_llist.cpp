@@ -128,6 +128,7 @@ ZUC_OUT_OF_LINE void base_sort(BaseList *l, list_order_fn func) {
 // ---- Append n elements, walk them, free the list.
 
 void AppendWalkFree_libzuc(benchmark::State &state) {
+    zuc_bench::fresh_heap();
     const auto n = static_cast<unsigned int>(state.range(0));
     for (auto _ : state) {
         list *lst = list_new(nullptr, nullptr);
@@ -145,6 +146,7 @@ void AppendWalkFree_libzuc(benchmark::State &state) {
 }
 
 void AppendWalkFree_baseline(benchmark::State &state) {
+    zuc_bench::fresh_heap();
     const auto n = static_cast<unsigned int>(state.range(0));
     for (auto _ : state) {
         BaseList *l = base_new();
@@ -162,6 +164,7 @@ void AppendWalkFree_baseline(benchmark::State &state) {
 }
 
 void AppendWalkFree_std_list(benchmark::State &state) {
+    zuc_bench::fresh_heap();
     const auto n = static_cast<unsigned int>(state.range(0));
     for (auto _ : state) {
         std::list<void *> l;
@@ -178,6 +181,7 @@ void AppendWalkFree_std_list(benchmark::State &state) {
 }
 
 void AppendWalkFree_GQueue(benchmark::State &state) {
+    zuc_bench::fresh_heap();
     const auto n = static_cast<unsigned int>(state.range(0));
     for (auto _ : state) {
         GQueue *q = g_queue_new();
@@ -196,6 +200,7 @@ void AppendWalkFree_GQueue(benchmark::State &state) {
 
 // GList has no tail pointer: appending is prepending, then one reversal.
 void AppendWalkFree_GList(benchmark::State &state) {
+    zuc_bench::fresh_heap();
     const auto n = static_cast<unsigned int>(state.range(0));
     for (auto _ : state) {
         GList *list = nullptr;

@@ -85,6 +85,7 @@ void touch(void *e, unsigned int value) {
 
 template <typename Allocator>
 void Lifo(benchmark::State &state) {
+    zuc_bench::fresh_heap();
     Allocator a;
     unsigned int i = 0;
     for (auto _ : state) {
@@ -98,6 +99,7 @@ void Lifo(benchmark::State &state) {
 
 template <typename Allocator>
 void Interleaved(benchmark::State &state) {
+    zuc_bench::fresh_heap();
     Allocator a;
     void *live[kLive];
     for (void *&e : live) {

@@ -114,6 +114,7 @@ struct GlibQueue {
 
 template <typename Queue>
 void AddGet(benchmark::State &state) {
+    zuc_bench::fresh_heap();
     Queue q;
     unsigned int i = 0;
     for (auto _ : state) {
@@ -125,6 +126,7 @@ void AddGet(benchmark::State &state) {
 
 template <typename Queue>
 void Burst(benchmark::State &state) {
+    zuc_bench::fresh_heap();
     Queue q;
     for (auto _ : state) {
         for (unsigned int i = 0; i < kCapacity; ++i) {

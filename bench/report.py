@@ -152,32 +152,39 @@ def run(cmd):
 
 
 def load_results(directory):
-    """{(family, op, impl, arg): ns per op} in the order the programs register
-    their benchmarks, the context of the run, and the coefficients of variation."""
-    medians, cvs, context, loads = {}, [], None, []
-    order = {}
+    """{(family, op, impl, arg): median ns per op} over every repetition of every
+    process, in the order the programs register their benchmarks; the context of
+    the first run; and the coefficient of variation of each benchmark."""
+    samples, order, context, loads = defaultdict(list), {}, None, []
     for path in sorted(glob.glob(os.path.join(directory, "*.json"))):
         with open(path) as f:
             data = json.load(f)
         context = context or data["context"]
         loads.extend(data["context"].get("load_avg", [])[:1])
+        program = os.path.basename(path).split(".")[0]
         for b in data["benchmarks"]:
-            if b.get("run_type") != "aggregate":
+            if b.get("run_type") != "iteration":
                 continue
             parts = b["run_name"].split("/")
             if parts[0] == "growth":
                 key = ("growth", parts[1], "libzuc", parts[2])
             else:
                 key = (parts[0], parts[1], parts[2], parts[3] if len(parts) > 3 else None)
-            if b["aggregate_name"] == "median":
-                assert b["time_unit"] == "ns", b["name"]
-                medians[key] = b["cpu_time"] / b["ops"]
-                order[key] = (path, b["family_index"], b["per_family_instance_index"])
-            elif b["aggregate_name"] == "cv":
-                cvs.append(b["cpu_time"])
+            assert b["time_unit"] == "ns", b["name"]
+            samples[key].append(b["cpu_time"] / b["ops"])
+            order.setdefault(key, (program, b["family_index"], b["per_family_instance_index"]))
+    medians, cvs = OrderedDict(), []
     # Random interleaving shuffles the output; the registration order groups
     # each operation's implementations and sizes.
-    medians = OrderedDict(sorted(medians.items(), key=lambda item: order[item[0]]))
+    for key in sorted(samples, key=lambda k: order[k]):
+        values = sorted(samples[key])
+        middle = len(values) // 2
+        medians[key] = (values[middle] if len(values) % 2 else
+                        (values[middle - 1] + values[middle]) / 2)
+        mean = sum(values) / len(values)
+        if len(values) > 1 and mean > 0:
+            variance = sum((v - mean) ** 2 for v in values) / (len(values) - 1)
+            cvs.append(math.sqrt(variance) / mean)
     context["load_range"] = (min(loads), max(loads)) if loads else (0.0, 0.0)
     return medians, context, cvs
 
@@ -439,6 +446,7 @@ def main():
     parser.add_argument("--host-build", required=True)
     parser.add_argument("--arm-build", required=True)
     parser.add_argument("--arm-prefix", default="arm-linux-gnueabihf-")
+    parser.add_argument("--processes", required=True)
     parser.add_argument("--repetitions", required=True)
     parser.add_argument("--min-time", required=True)
     parser.add_argument("--output", required=True)
@@ -477,11 +485,12 @@ comes from that one run.
   programs at `-O3`, the library at `{host_flags}` (its release flags), called through
   `libzuc.so` as users call it.
 - ARM compiler: {arm_compiler}.
-- Method: Google Benchmark, {args.repetitions} repetitions of at least {args.min_time} s each,
-  in random order; every figure is the median of the repetitions, in CPU time per operation
-  (the machine may be shared, and CPU time leaves out the time other processes hold the CPU).
-  The median coefficient of variation over all benchmarks was {median_cv:.1f} %. Ratios compare
-  numbers of the same run.
+- Method: Google Benchmark; each program ran in {args.processes} processes (each a new
+  address-space layout) of {args.repetitions} repetitions of at least {args.min_time} s, in
+  random order. Every figure is the median of those {int(args.processes) * int(args.repetitions)}
+  samples, in CPU time per operation (the machine may be shared, and CPU time leaves out the
+  time other processes hold the CPU); the median coefficient of variation over all benchmarks
+  was {median_cv:.1f} %. Ratios compare numbers of the same run.
 
 In the tables, `(r)` after a time is libzuc's time divided by that time: below 1 libzuc
 is faster, above 1 slower. `baseline` is the same work hand-written in the benchmark program
