@@ -115,6 +115,18 @@ ZUC_EXPORT double SlidingAverage_GetAverage(const SlidingAverage *p) {
     return to_double(p->sum) / static_cast<double>(p->entries);
 }
 
+// Adds each sample from first up to last, times a weight one above the one
+// before it, to weighted; weight ends at the last weight given.
+[[gnu::noinline]] static uint64_t weigh(const uint32_t *first, const uint32_t *last,
+                                        unsigned int *weight, uint64_t weighted) {
+    unsigned int w = *weight;
+    for (const uint32_t *sample = first; sample != last; ++sample) {
+        weighted += static_cast<uint64_t>(*sample) * ++w;
+    }
+    *weight = w;
+    return weighted;
+}
+
 ZUC_EXPORT double SlidingAverage_GetWeightedAverage(const SlidingAverage *p) {
     const unsigned int n = p->entries;
     if (n == 0) {
@@ -124,14 +136,9 @@ ZUC_EXPORT double SlidingAverage_GetWeightedAverage(const SlidingAverage *p) {
     // last slot, then on from slot 0. Two straight runs rather than a wrap test
     // per slot, which would chain each step to the one before it.
     const unsigned int oldest = p->maxEntries == n ? p->writeIndex : 0;
-    uint64_t weighted = 0;
-    uint64_t weight = 0;
-    for (unsigned int slot = oldest; slot < n; ++slot) {
-        weighted += p->log[slot] * ++weight;
-    }
-    for (unsigned int slot = 0; slot < oldest; ++slot) {
-        weighted += p->log[slot] * ++weight;
-    }
+    unsigned int weight = 0;
+    uint64_t weighted = weigh(p->log + oldest, p->log + n, &weight, 0);
+    weighted = weigh(p->log, p->log + oldest, &weight, weighted);
     const uint64_t weights = static_cast<uint64_t>(n) * (n + uint64_t{1}) / 2;
     return to_double(weighted) / to_double(weights);
 }
