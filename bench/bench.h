@@ -78,6 +78,17 @@ inline std::vector<uint32_t> distinct_keys(unsigned int n) {
     return keys;
 }
 
+// Writes values into the data fields of the nodes from head on, in order, for
+// any node type with `next` and `data` members (libzuc's, glib's, a
+// baseline's): puts a list back into its start order before each sort.
+template <typename Node>
+void write_values(Node *head, const std::vector<void *> &values) {
+    auto value = values.begin();
+    for (Node *node = head; node != nullptr; node = node->next) {
+        node->data = *value++;
+    }
+}
+
 // The position after i in a cyclic walk over n items.
 inline unsigned int next_index(unsigned int i, unsigned int n) {
     return i + 1 == n ? 0 : i + 1;

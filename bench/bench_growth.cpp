@@ -76,10 +76,7 @@ void ListSort(benchmark::State &state) {
     }
     list *lst = list_of(n);
     for (auto _ : state) {
-        auto v = values.begin();
-        for (list_node *node = lst->head; node != nullptr; node = node->next) {
-            node->data = *v++;
-        }
+        zuc_bench::write_values(lst->head, values);
         list_sort(lst, out_of_order);
     }
     list_free(lst, nullptr);

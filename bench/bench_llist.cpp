@@ -308,10 +308,7 @@ void Sort_libzuc(benchmark::State &state) {
         list_add(lst, v);
     }
     for (auto _ : state) {
-        auto v = values.begin();
-        for (list_node *node = lst->head; node != nullptr; node = node->next) {
-            node->data = *v++;
-        }
+        zuc_bench::write_values(lst->head, values);
         list_sort(lst, out_of_order);
     }
     list_free(lst, nullptr);
@@ -327,10 +324,7 @@ void Sort_baseline(benchmark::State &state) {
         base_add(l, v);
     }
     for (auto _ : state) {
-        auto v = values.begin();
-        for (BaseNode *node = l->head; node != nullptr; node = node->next) {
-            node->data = *v++;
-        }
+        zuc_bench::write_values(l->head, values);
         base_sort(l, out_of_order);
     }
     base_free(l);
@@ -358,10 +352,7 @@ void Sort_GQueue(benchmark::State &state) {
         g_queue_push_tail(q, v);
     }
     for (auto _ : state) {
-        auto v = values.begin();
-        for (GList *l = q->head; l != nullptr; l = l->next) {
-            l->data = *v++;
-        }
+        zuc_bench::write_values(q->head, values);
         g_queue_sort(q, g_order_data, nullptr);
     }
     g_queue_free(q);
