@@ -54,6 +54,14 @@ const Example examples[] = {
      (2e6 + 4e6 + 6e6 + 8e6) / 45,
      0},
     {"sum beyond 32 bits", 2, {max_sample, max_sample}, 4294967295.0, 4294967295.0, 0},
+    // Mean 168000 / 8 = 21000; squares 7 * 20000^2 + 140000^2 = 22400000000,
+    // past 32 bits, though the variance itself fits.
+    {"squares beyond 32 bits",
+     8,
+     {1000, 1000, 1000, 1000, 1000, 1000, 1000, 161000},
+     21000.0,
+     (1000.0 * 28 + 161000.0 * 8) / 36,
+     2800000000u},
     // sum 8589934590; weighted 4294967295 + 2 * 4294967294 + 3 * 1 = 12884901886;
     // the squared distances run to 2^62, far past what the result can hold.
     {"large samples",
@@ -202,6 +210,28 @@ TEST(SlidingAverageRandomized, AgreesWithAPlainRecomputation) {
             SlidingAverage_destroy(avg);
         }
     }
+}
+
+// Past 2^53 a 64-bit sum no longer fits a double's mantissa and converting it
+// rounds. 4096 samples near 2^32 carry the weighted sum to about 2^55; the
+// weighted mean must be that sum rounded to nearest, as the compiler's own
+// conversion in the model rounds it. Compared exactly: one ulp off fails.
+TEST(SlidingAverageRandomized, WeightedSumsBeyond53BitsRoundToNearest) {
+    constexpr unsigned int window = 4096;
+    std::mt19937 rng(8191);
+    std::uniform_int_distribution<uint32_t> sample_of(0xF0000000u, max_sample);
+    SlidingAverage *avg = SlidingAverage_create(window);
+    ASSERT_NE(avg, nullptr);
+    Model model(window);
+    for (unsigned int i = 1; i <= window + 64; ++i) {
+        const uint32_t sample = sample_of(rng);
+        SlidingAverage_Add(avg, sample);
+        model.add(sample);
+        if (i >= window - 64 && i % 8 == 0) {
+            ASSERT_EQ(SlidingAverage_GetWeightedAverage(avg), model.weighted_mean()) << i;
+        }
+    }
+    SlidingAverage_destroy(avg);
 }
 
 TEST(SlidingAverageHeap, TwoBlocksAndEachFailureLeavesNothingBehind) {

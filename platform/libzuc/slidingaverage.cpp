@@ -22,6 +22,16 @@ static_assert(offsetof(SlidingAverage, writeIndex) == offsetof(SlidingAverage, e
 static_assert(sizeof(SlidingAverage) == 24, "six 32-bit words");
 #endif
 
+// A 64-bit sum as a double, rounded to nearest. The target's VFP converts
+// only 32-bit integers; libgcc's 64-bit conversion would bring its whole
+// software double adder into the library (about 900 bytes). Both halves
+// convert exactly and the high one scales exactly, so the addition's single
+// rounding yields the correctly rounded value, as a direct conversion does.
+static double to_double(uint64_t value) {
+    return static_cast<double>(static_cast<uint32_t>(value >> 32)) * 4294967296.0 +
+           static_cast<double>(static_cast<uint32_t>(value));
+}
+
 ZUC_EXPORT SlidingAverage *SlidingAverage_create(unsigned int maxEntries) {
     ZUC_CHECK(maxEntries > 0);
     // The ring's byte count is 32-bit arithmetic on the target; a window whose
@@ -102,7 +112,19 @@ ZUC_EXPORT double SlidingAverage_GetAverage(const SlidingAverage *p) {
     if (p->entries == 0) {
         return 0.0;
     }
-    return static_cast<double>(p->sum) / static_cast<double>(p->entries);
+    return to_double(p->sum) / static_cast<double>(p->entries);
+}
+
+// Adds each sample from first up to last, times a weight one above the one
+// before it, to weighted; weight ends at the last weight given.
+[[gnu::noinline]] static uint64_t weigh(const uint32_t *first, const uint32_t *last,
+                                        unsigned int *weight, uint64_t weighted) {
+    unsigned int w = *weight;
+    for (const uint32_t *sample = first; sample != last; ++sample) {
+        weighted += static_cast<uint64_t>(*sample) * ++w;
+    }
+    *weight = w;
+    return weighted;
 }
 
 ZUC_EXPORT double SlidingAverage_GetWeightedAverage(const SlidingAverage *p) {
@@ -110,20 +132,32 @@ ZUC_EXPORT double SlidingAverage_GetWeightedAverage(const SlidingAverage *p) {
     if (n == 0) {
         return 0.0;
     }
-    // Oldest first: slot 0 while filling, writeIndex once full.
-    unsigned int slot = p->maxEntries == n ? p->writeIndex : 0;
-    uint64_t weighted = 0;
-    for (unsigned int weight = 1; weight <= n; ++weight) {
-        weighted += static_cast<uint64_t>(p->log[slot]) * weight;
-        slot = slot + 1 == n ? 0 : slot + 1;
-    }
+    // Oldest first: from slot 0 while filling; once full from writeIndex to the
+    // last slot, then on from slot 0. Two straight runs rather than a wrap test
+    // per slot, which would chain each step to the one before it.
+    const unsigned int oldest = p->maxEntries == n ? p->writeIndex : 0;
+    unsigned int weight = 0;
+    uint64_t weighted = weigh(p->log + oldest, p->log + n, &weight, 0);
+    weighted = weigh(p->log, p->log + oldest, &weight, weighted);
     const uint64_t weights = static_cast<uint64_t>(n) * (n + uint64_t{1}) / 2;
-    return static_cast<double>(weighted) / static_cast<double>(weights);
+    return to_double(weighted) / to_double(weights);
 }
 
 ZUC_EXPORT unsigned int SlidingAverage_NoOfEntries(const SlidingAverage *p) {
     ZUC_CHECK(p);
     return p->entries;
+}
+
+// The square of a distance as the variance defines it: squared in double and
+// truncated to 64 bits. Below 2^26 the square is below 2^52, exact in double,
+// so the integer product is the same value without the round trip through
+// double (which on the target is a libgcc call per sample).
+static uint64_t square_of(uint32_t distance) {
+    if (distance < (uint32_t{1} << 26)) {
+        return uint64_t{distance} * distance;
+    }
+    const auto d = static_cast<double>(distance);
+    return static_cast<uint64_t>(d * d);
 }
 
 ZUC_EXPORT uint32_t SlidingAverage_GetVariance(const SlidingAverage *p) {
@@ -137,9 +171,9 @@ ZUC_EXPORT uint32_t SlidingAverage_GetVariance(const SlidingAverage *p) {
     uint64_t squares = 0;
     for (unsigned int slot = 0; slot < n; ++slot) {
         const uint32_t sample = p->log[slot];
-        const auto distance = static_cast<double>(sample > mean ? sample - mean : mean - sample);
         // A sum of squares past 64 bits means a variance far above 2^32.
-        if (__builtin_add_overflow(squares, static_cast<uint64_t>(distance * distance), &squares)) {
+        if (__builtin_add_overflow(
+                squares, square_of(sample > mean ? sample - mean : mean - sample), &squares)) {
             return UINT32_MAX;
         }
     }
