@@ -320,7 +320,9 @@ TEST_F(DerivedList, CopierFailureReleasesTheCopiesInOrder) {
     }
 }
 
-TEST_F(DerivedList, SublistsRefuseAddInsertDelete) {
+using DerivedListDeathTest = DerivedList;
+
+TEST_F(DerivedListDeathTest, SublistsRefuseAddInsertDelete) {
     list *derived[] = {sublist_create(source, keep_y_and_w, ctx),
                        sublist_create_neg(source, keep_y_and_w, ctx), sublist_copy(source),
                        sublist_adaptor(source, shift)};
@@ -333,7 +335,7 @@ TEST_F(DerivedList, SublistsRefuseAddInsertDelete) {
     }
 }
 
-TEST_F(DerivedList, Checks) {
+TEST_F(DerivedListDeathTest, Checks) {
     const struct {
         const char *name;
         list *(*filter)(const list *, list_pred_fn, void *);
@@ -423,7 +425,9 @@ TEST_F(ListMerge, FailedAppendLeavesBothListsHoldingTheElements) {
     list_free(src, nullptr);
 }
 
-TEST_F(ListMerge, SublistDestIsRefusedByAdd) {
+using ListMergeDeathTest = ListMerge;
+
+TEST_F(ListMergeDeathTest, SublistDestIsRefusedByAdd) {
     list *sub = sublist_copy(dest);
     EXPECT_ZUC_CHECK_FAILS(list_merge(sub, src), "llist", "list_add", "!lst->is_sublist");
     list_free(sub, nullptr);

@@ -308,7 +308,7 @@ TEST(ListCore, SublistAcceptsRemovalAndWalks) {
     list_free(lst, nullptr);
 }
 
-TEST(ListChecks, NullListIsReportedFirst) {
+TEST(ListDeathTest, NullListIsReportedFirst) {
     EXPECT_ZUC_CHECK_FAILS(list_clear(nullptr, nullptr), "llist", "list_clear", "lst != NULL");
     EXPECT_ZUC_CHECK_FAILS(list_add(nullptr, x), "llist", "list_add", "lst != NULL");
     EXPECT_ZUC_CHECK_FAILS(list_insert(nullptr, x), "llist", "list_insert", "lst != NULL");
@@ -322,7 +322,7 @@ TEST(ListChecks, NullListIsReportedFirst) {
     EXPECT_ZUC_CHECK_FAILS(list_get_item(nullptr, 0), "llist", "list_get_item", "lst != NULL");
 }
 
-TEST(ListChecks, SublistRefusesAddInsertDelete) {
+TEST(ListDeathTest, SublistRefusesAddInsertDelete) {
     list *lst = make_list({x});
     lst->is_sublist = 1;
     EXPECT_ZUC_CHECK_FAILS(list_add(lst, y), "llist", "list_add", "!lst->is_sublist");
@@ -333,7 +333,7 @@ TEST(ListChecks, SublistRefusesAddInsertDelete) {
     list_free(lst, nullptr);
 }
 
-TEST(ListChecks, NullNode) {
+TEST(ListDeathTest, NullNode) {
     list *lst = make_list({x});
     EXPECT_ZUC_CHECK_FAILS(list_remove_node(lst, nullptr), "llist", "list_remove_node",
                            "node != NULL");
@@ -343,7 +343,7 @@ TEST(ListChecks, NullNode) {
     list_free(lst, nullptr);
 }
 
-TEST(ListChecks, HandleAndPositions) {
+TEST(ListDeathTest, HandleAndPositions) {
     EXPECT_ZUC_CHECK_FAILS(list_get(list_iterator{nullptr}), "llist", "list_get", "i.node != NULL");
     list *lst = make_list({x, y, z});
     EXPECT_ZUC_CHECK_FAILS(list_at(lst, 3), "llist", "list_at", "idx < list_size(lst)");
@@ -684,7 +684,7 @@ TEST(ListSort, MatchesStableSortOnRandomLists) {
     }
 }
 
-TEST(ListChecks, TraversalAndSort) {
+TEST(ListDeathTest, TraversalAndSort) {
     list *lst = make_list({x});
     EXPECT_ZUC_CHECK_FAILS(list_find_data(nullptr, x), "llist", "list_find_data", "lst");
     EXPECT_ZUC_CHECK_FAILS(list_find(nullptr, x, nullptr), "llist", "list_find", "lst");

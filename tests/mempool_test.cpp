@@ -188,7 +188,7 @@ TEST(MempoolHeap, SizesBeyond32BitsAreRefusedBeforeAllocating) {
     }
 }
 
-TEST(MempoolChecks, CallerErrors) {
+TEST(MempoolDeathTest, CallerErrors) {
     EXPECT_ZUC_CHECK_FAILS(mempool_create(0, 0), "mempool", "mempool_create", "nelements > 0");
     EXPECT_ZUC_CHECK_FAILS(mempool_create(1, 0), "mempool", "mempool_create", "elementsize > 0");
     EXPECT_ZUC_CHECK_FAILS(mempool_alloc(nullptr), "mempool", "mempool_alloc", "pool != NULL");
@@ -201,7 +201,7 @@ TEST(MempoolChecks, CallerErrors) {
     mempool_destroy(pool);
 }
 
-TEST(MempoolChecks, DamagedStackIsReportedByPopAndPush) {
+TEST(MempoolDeathTest, DamagedStackIsReportedByPopAndPush) {
     mempool *pool = mempool_create(2, 4);
     pool->stack[0] = nullptr; // the top of the stack claims no free element
     EXPECT_ZUC_CHECK_FAILS(mempool_alloc(pool), "mempool", "stack_pop",

@@ -267,7 +267,7 @@ TEST(SlidingAverageInplace, ExactBufferHoldsRecordAndRingAndNothingMore) {
     }
 }
 
-TEST(SlidingAverageChecks, CallerErrorsAbort) {
+TEST(SlidingAverageDeathTest, CallerErrorsAbort) {
     Buffer buf(inplace_size(8));
     void *const aligned = buf.data();
     void *const misaligned = static_cast<char *>(aligned) + 2;
@@ -306,7 +306,7 @@ TEST(SlidingAverageChecks, CallerErrorsAbort) {
                            "SlidingAverage_GetVariance", "p != NULL");
 }
 
-TEST(SlidingAverageChecks, WindowWhoseSizeWouldWrapIsCaughtBeforeTheSizeCheck) {
+TEST(SlidingAverageDeathTest, WindowWhoseSizeWouldWrapIsCaughtBeforeTheSizeCheck) {
     Buffer buf(inplace_size(8));
     const char *fits = "maxEntries <= (UINT_MAX - sizeof *p) / sizeof *p->log";
     // The largest window whose record and ring fit in 32 bits, worked out in

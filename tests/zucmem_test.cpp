@@ -67,7 +67,7 @@ TEST(ZuFree, NullDoesNothing) {
     EXPECT_EQ(Heap::stop().frees, 0u);
 }
 
-TEST(ZuMemalignChecks, OddAlignmentAborts) {
+TEST(ZuMemalignDeathTest, OddAlignmentAborts) {
     for (size_t alignment : {1u, 3u, 17u}) {
         EXPECT_ZUC_CHECK_FAILS(zu_memalign(alignment, 8), "zucmem", "zu_memalign",
                                "(alignment % 2) == 0");

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <deque>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -68,10 +69,11 @@ class ZuqueueForms : public ::testing::TestWithParam<bool> {
     std::vector<void *> buffer; // pointer-aligned storage for the in-place form
 };
 
-INSTANTIATE_TEST_SUITE_P(, ZuqueueForms, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool> &param) {
-                             return param.param ? "InPlace" : "Heap";
-                         });
+std::string form_name(const ::testing::TestParamInfo<bool> &param) {
+    return param.param ? "InPlace" : "Heap";
+}
+
+INSTANTIATE_TEST_SUITE_P(, ZuqueueForms, ::testing::Values(false, true), form_name);
 
 TEST_P(ZuqueueForms, StartsEmptyWithIndexesOnTheLastSlot) {
     make(4);
@@ -162,7 +164,10 @@ TEST_P(ZuqueueForms, RandomRunMatchesDeque) {
     }
 }
 
-TEST_P(ZuqueueForms, NullElementAndDamagedSlots) {
+using ZuqueueFormsDeathTest = ZuqueueForms;
+INSTANTIATE_TEST_SUITE_P(, ZuqueueFormsDeathTest, ::testing::Values(false, true), form_name);
+
+TEST_P(ZuqueueFormsDeathTest, NullElementAndDamagedSlots) {
     make(1);
     EXPECT_ZUC_CHECK_FAILS(zuqueue_add(nullptr, A), "zuqueue", "zuqueue_add", "p != NULL");
     EXPECT_ZUC_CHECK_FAILS(zuqueue_get(nullptr), "zuqueue", "zuqueue_get", "p != NULL");
@@ -257,7 +262,7 @@ TEST(ZuqueueInPlace, BuildsInsideTheBufferOnly) {
     }
 }
 
-TEST(ZuqueueInPlace, ChecksInOrder) {
+TEST(ZuqueueInPlaceDeathTest, ChecksInOrder) {
     alignas(void *) unsigned char buffer[64];
     const unsigned size = zuqueue_size(2);
     EXPECT_ZUC_CHECK_FAILS(zuqueue_inplace_new(nullptr, 0, 0), "zuqueue", "zuqueue_inplace_new",
