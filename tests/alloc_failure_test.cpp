@@ -40,11 +40,22 @@ using zuc_test::HeapCount;
 using Blocks = std::vector<const void *>;
 using Elements = std::vector<void *>;
 
+// Where the operation under test starts, in allocation calls of the count.
+unsigned operation_start;
+
+// Called by an attempt just before the operation: arms the refusal of its
+// fail_at-th allocation.
+void fail_from_here(unsigned fail_at) {
+    operation_start = Heap::now().allocations;
+    Heap::fail_in(fail_at);
+}
+
 // Runs attempt(fail_at) for fail_at = 1, 2, ..., each in a count of its own,
 // until a run refuses no allocation. An attempt builds its fixtures, calls
-// Heap::fail_in(fail_at) just before the operation, checks the outcome and
-// releases everything, so no block may be live at the end of any run. Returns
-// the number of runs, the last of them the successful one.
+// fail_from_here(fail_at), runs the operation, checks the outcome and releases
+// everything, so no block may be live at the end of any run. An operation must
+// give up at the refused allocation and ask for nothing more. Returns the
+// number of runs, the last of them the successful one.
 template <typename Attempt>
 unsigned sweep(Attempt attempt) {
     constexpr unsigned give_up = 64;
@@ -54,6 +65,9 @@ unsigned sweep(Attempt attempt) {
         attempt(fail_at);
         const HeapCount count = Heap::stop();
         EXPECT_EQ(count.live, 0u);
+        if (count.refused != 0) {
+            EXPECT_EQ(count.allocations - operation_start, fail_at);
+        }
         if (count.refused == 0 || ::testing::Test::HasFatalFailure()) {
             return fail_at;
         }
@@ -127,7 +141,7 @@ list *make_list(const Elements &members) {
 
 TEST(AllocFailureSweep, ListNew) {
     const unsigned runs = sweep([](unsigned fail_at) {
-        Heap::fail_in(fail_at);
+        fail_from_here(fail_at);
         list *lst = list_new(nullptr, nullptr);
         if (refused()) {
             EXPECT_EQ(lst, nullptr);
@@ -154,7 +168,7 @@ TEST(AllocFailureSweep, ListAddAndInsert) {
             list *lst = make_list({x, y});
             const Blocks before = nodes(lst);
             const HeapCount made = Heap::now();
-            Heap::fail_in(fail_at);
+            fail_from_here(fail_at);
             list *result = c.op(lst, z);
             if (refused()) {
                 // Nothing added, nothing released, links as they were.
@@ -249,7 +263,7 @@ TEST(AllocFailureSweep, Sublists) {
             const Blocks source_nodes = nodes(source);
             const HeapCount made = Heap::now();
             seen.clear();
-            Heap::fail_in(fail_at);
+            fail_from_here(fail_at);
             list *derived = s.make(source);
 
             EXPECT_EQ(contents(source), xyzw);
@@ -301,7 +315,7 @@ TEST(AllocFailureSweep, ListCopy) {
             const HeapCount made = Heap::now();
             seen.clear();
             copies.clear();
-            Heap::fail_in(fail_at);
+            fail_from_here(fail_at);
             list *copy = list_copy(source, copy_element, free_data);
 
             EXPECT_EQ(contents(source), xyzw);
@@ -361,7 +375,7 @@ TEST(AllocFailureSweep, ListMerge) {
         list *src = make_list({x, y, z});
         const Blocks src_nodes = nodes(src);
         const HeapCount made = Heap::now();
-        Heap::fail_in(fail_at);
+        fail_from_here(fail_at);
         list *merged = list_merge(dest, src);
         if (refused()) {
             EXPECT_EQ(merged, nullptr);
@@ -479,7 +493,7 @@ TEST(AllocFailureSweep, Stores) {
     for (const Store &s : stores) {
         SCOPED_TRACE(s.name);
         const unsigned runs = sweep([&s](unsigned fail_at) {
-            Heap::fail_in(fail_at);
+            fail_from_here(fail_at);
             void *object = s.make();
             const Blocks allocated = allocated_from(0);
             if (refused()) {
