@@ -1,12 +1,10 @@
-// Generic list: sublists, copies and merges, their allocator use and every
-// allocation failure they can meet.
+// Generic list: sublists, copies and merges, and their allocator use. Their
+// allocation failures are swept in alloc_failure_test.
 #include <libzuc/llist.h>
 
 #include "zuc_test.h"
 
-#include <algorithm>
 #include <cstdlib>
-#include <string>
 #include <vector>
 
 namespace {
@@ -47,17 +45,13 @@ void *shift(void *element) {
     return element == x ? nullptr : static_cast<int *>(element) + 1;
 }
 
-// Copies are heap blocks of their own; copier_fail_at refuses the n-th copy
-// (from 1; 0 refuses none). Released copies are logged in the allocator's
-// timeline, so a test sees them among the node and record releases.
+// Copies are heap blocks of their own. Released copies are logged in the
+// allocator's timeline, so a test sees them among the node and record releases.
+// (Failing copies and nodes: alloc_failure_test.)
 std::vector<void *> copies;
-unsigned copier_fail_at;
 
 void *copy_element(void *element) {
     seen.push_back(element);
-    if (copies.size() + 1 == copier_fail_at) {
-        return nullptr;
-    }
     void *copy = std::malloc(sizeof(int));
     copies.push_back(copy);
     return copy;
@@ -78,7 +72,6 @@ class DerivedList : public ::testing::Test {
         RecordingAllocator::reset();
         seen.clear();
         copies.clear();
-        copier_fail_at = 0;
         source = list_new(RecordingAllocator::alloc, RecordingAllocator::release);
         for (void *element : {x, y, z, w}) {
             list_add(source, element);
@@ -100,26 +93,6 @@ class DerivedList : public ::testing::Test {
             }
         }
         return released;
-    }
-    // Every block allocated since the log was cleared has been released once,
-    // and the first one (the new list record) last of all.
-    static void expect_all_released() {
-        std::vector<void *> allocated;
-        std::vector<void *> freed;
-        for (const AllocEvent &e : events()) {
-            if (e.kind == AllocEvent::Alloc && e.block != nullptr) {
-                allocated.push_back(e.block);
-            } else if (e.kind == AllocEvent::Free) {
-                freed.push_back(e.block);
-            }
-        }
-        ASSERT_EQ(freed.size(), allocated.size());
-        for (void *block : allocated) {
-            EXPECT_EQ(std::count(freed.begin(), freed.end(), block), 1);
-        }
-        if (!allocated.empty()) {
-            EXPECT_EQ(freed.back(), allocated.front());
-        }
     }
     list *source = nullptr;
     int source_blocks = 0;
@@ -203,124 +176,9 @@ TEST_F(DerivedList, UncheckedOperationsGiveNullForNull) {
     EXPECT_TRUE(events().empty());
 }
 
-// The derived-list operations over the source x, y, z, w, with what a full run
-// appends and, for each append, the source position it comes from.
-struct Derivation {
-    const char *name;
-    list *(*make)(const list *);
-    std::vector<unsigned> from; // source positions of the appended elements
-    bool calls_back;
-    bool releases_copies; // hands its copies to a release callback on failure
-};
+using DerivedListDeathTest = DerivedList;
 
-const Derivation derivations[] = {
-    {"sublist_create",
-     [](const list *l) { return sublist_create(l, keep_y_and_w, ctx); },
-     {1, 3},
-     true,
-     false},
-    {"sublist_create_neg",
-     [](const list *l) { return sublist_create_neg(l, keep_y_and_w, ctx); },
-     {0, 2},
-     true,
-     false},
-    {"sublist_copy", [](const list *l) { return sublist_copy(l); }, {0, 1, 2, 3}, false, false},
-    {"sublist_adaptor",
-     [](const list *l) { return sublist_adaptor(l, shift); },
-     {0, 1, 2, 3},
-     true,
-     false},
-    {"list_copy without free_data",
-     [](const list *l) { return list_copy(l, copy_element, nullptr); },
-     {0, 1, 2, 3},
-     true,
-     false},
-    {"list_copy",
-     [](const list *l) { return list_copy(l, copy_element, release_copy); },
-     {0, 1, 2, 3},
-     true,
-     true},
-};
-
-// Refuses each allocation in turn: first the record, then the node of each
-// append. The walk stops at the element whose node failed, and everything made
-// is released again, record last.
-TEST_F(DerivedList, EveryAllocationFailureReleasesWhatWasMade) {
-    void *const order[] = {x, y, z, w};
-    for (const Derivation &d : derivations) {
-        const unsigned allocations = 1 + static_cast<unsigned>(d.from.size());
-        for (unsigned fail_at = 1; fail_at <= allocations; ++fail_at) {
-            SCOPED_TRACE(std::string(d.name) + ", allocation " + std::to_string(fail_at));
-            events().clear();
-            seen.clear();
-            copies.clear();
-            RecordingAllocator::fail_at(fail_at);
-            EXPECT_EQ(d.make(source), nullptr);
-
-            std::vector<void *> expected_seen;
-            if (d.calls_back && fail_at > 1) {
-                expected_seen.assign(order, order + d.from[fail_at - 2] + 1);
-            }
-            EXPECT_EQ(seen, expected_seen);
-            EXPECT_EQ(RecordingAllocator::live_blocks(), source_blocks);
-            expect_all_released();
-            if (d.releases_copies) {
-                // The copy whose node failed is released after those in the list.
-                EXPECT_EQ(released_elements(), copies);
-            } else {
-                EXPECT_TRUE(released_elements().empty());
-                for (void *copy : copies) {
-                    std::free(copy);
-                }
-            }
-        }
-        // One more than needed: nothing is refused.
-        events().clear();
-        RecordingAllocator::fail_at(allocations + 1);
-        list *made = d.make(source);
-        ASSERT_NE(made, nullptr);
-        EXPECT_EQ(list_size(made), d.from.size());
-        list_free(made, release_copy);
-    }
-}
-
-TEST_F(DerivedList, CopierFailureReleasesTheCopiesInOrder) {
-    void *const order[] = {x, y, z, w};
-    for (unsigned fail_at = 1; fail_at <= 4; ++fail_at) {
-        for (bool with_free_data : {true, false}) {
-            SCOPED_TRACE(std::to_string(fail_at) + (with_free_data ? " with" : " without"));
-            events().clear();
-            seen.clear();
-            copies.clear();
-            copier_fail_at = fail_at;
-            EXPECT_EQ(list_copy(source, copy_element, with_free_data ? release_copy : nullptr),
-                      nullptr);
-            EXPECT_EQ(seen, std::vector<void *>(order, order + fail_at));
-            ASSERT_EQ(copies.size(), fail_at - 1);
-            expect_all_released();
-            // The copies in the list go before its nodes, first to last.
-            std::vector<void *> released;
-            for (const AllocEvent &e : events()) {
-                if (e.kind == AllocEvent::Element) {
-                    released.push_back(e.block);
-                } else if (e.kind == AllocEvent::Free) {
-                    break;
-                }
-            }
-            if (with_free_data) {
-                EXPECT_EQ(released, copies);
-                EXPECT_EQ(released_elements(), copies);
-            } else {
-                EXPECT_TRUE(released_elements().empty());
-                for (void *copy : copies) {
-                    std::free(copy);
-                }
-            }
-        }
-    }
-}
-
-TEST_F(DerivedList, SublistsRefuseAddInsertDelete) {
+TEST_F(DerivedListDeathTest, SublistsRefuseAddInsertDelete) {
     list *derived[] = {sublist_create(source, keep_y_and_w, ctx),
                        sublist_create_neg(source, keep_y_and_w, ctx), sublist_copy(source),
                        sublist_adaptor(source, shift)};
@@ -333,7 +191,7 @@ TEST_F(DerivedList, SublistsRefuseAddInsertDelete) {
     }
 }
 
-TEST_F(DerivedList, Checks) {
+TEST_F(DerivedListDeathTest, Checks) {
     const struct {
         const char *name;
         list *(*filter)(const list *, list_pred_fn, void *);
@@ -402,28 +260,9 @@ TEST_F(ListMerge, EmptySourceIsFreedAndDestUnchanged) {
     list_free(sub, nullptr);
 }
 
-TEST_F(ListMerge, FailedAppendLeavesBothListsHoldingTheElements) {
-    for (unsigned fail_at = 1; fail_at <= 3; ++fail_at) {
-        SCOPED_TRACE(fail_at);
-        RecordingAllocator::events().clear();
-        RecordingAllocator::fail_at(fail_at);
-        EXPECT_EQ(list_merge(dest, src), nullptr);
-        std::vector<void *> expected{w, x, y, z};
-        expected.resize(fail_at);
-        EXPECT_EQ(elements(dest), expected);
-        EXPECT_EQ(elements(src), (std::vector<void *>{x, y, z}));
-        for (const AllocEvent &e : RecordingAllocator::events()) {
-            EXPECT_EQ(e.kind, AllocEvent::Alloc); // nothing released
-        }
-        // Back to w alone for the next round.
-        while (dest->head != dest->tail) {
-            list_remove_node(dest, dest->tail);
-        }
-    }
-    list_free(src, nullptr);
-}
+using ListMergeDeathTest = ListMerge;
 
-TEST_F(ListMerge, SublistDestIsRefusedByAdd) {
+TEST_F(ListMergeDeathTest, SublistDestIsRefusedByAdd) {
     list *sub = sublist_copy(dest);
     EXPECT_ZUC_CHECK_FAILS(list_merge(sub, src), "llist", "list_add", "!lst->is_sublist");
     list_free(sub, nullptr);

@@ -53,7 +53,7 @@ TEST(StrUintMap, ReturnsTheStoredPointerOfTheFirstMatch) {
     }
 }
 
-TEST(SearchMapChecks, NullTableAborts) {
+TEST(SearchMapDeathTest, NullTableAborts) {
     EXPECT_ZUC_CHECK_FAILS(zuclib_search_uint_uint_map(nullptr, 1), "searchmap",
                            "zuclib_search_uint_uint_map", "map != NULL");
     EXPECT_ZUC_CHECK_FAILS(zuclib_search_str_uint_map(nullptr, 1), "searchmap",

@@ -156,7 +156,7 @@ ZUC_EXPORT void *DList_getNext(DList *lst) {
 }
 
 ZUC_EXPORT int DList_hasMoreElements(const DList *lst) {
-    return lst->cursor != nullptr;
+    return lst->cursor != nullptr ? 1 : 0;
 }
 
 ZUC_EXPORT void DList_freeElements(DList *lst) {
@@ -179,7 +179,7 @@ ZUC_EXPORT unsigned int DList_getCount(const DList *lst) {
 }
 
 ZUC_EXPORT int DList_isEmpty(const DList *lst) {
-    return lst->count == 0;
+    return lst->count == 0 ? 1 : 0;
 }
 
 ZUC_EXPORT int DList_compareItems(const DList *lst, const void *first, const void *second) {

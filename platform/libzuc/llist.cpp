@@ -188,14 +188,12 @@ ZUC_EXPORT unsigned int list_size(const list *lst) {
 ZUC_EXPORT void *list_at(const list *lst, unsigned int idx) {
     ZUC_CHECK(lst != NULL);
     ZUC_CHECK(idx < list_size(lst));
-    unsigned int position = 0;
-    for (list_iterator i = list_first(lst); !list_end(i); i = list_next(i)) {
-        if (position == idx) {
-            return list_get(i);
-        }
-        ++position;
+    // idx is below the size, so the walk never runs off the end.
+    list_iterator i = list_first(lst);
+    for (unsigned int position = 0; position < idx; ++position) {
+        i = list_next(i);
     }
-    return nullptr; // not reached: idx was checked against the size
+    return list_get(i);
 }
 
 ZUC_EXPORT void *list_get_item(const list *lst, unsigned int index) {

@@ -149,7 +149,7 @@ ZUC_EXPORT void *List_getNextElem(const List *lst, void *element) {
 }
 
 ZUC_EXPORT int List_hasMoreElements(const List *lst) {
-    return lst->cursor != nullptr;
+    return lst->cursor != nullptr ? 1 : 0;
 }
 
 ZUC_EXPORT void List_freeElements(List *lst) {
@@ -202,7 +202,7 @@ ZUC_EXPORT unsigned int List_getCount(const List *lst) {
 }
 
 ZUC_EXPORT int List_isEmpty(const List *lst) {
-    return lst->count == 0;
+    return lst->count == 0 ? 1 : 0;
 }
 
 ZUC_EXPORT void List_mergeLists(List *lst, List *other) {

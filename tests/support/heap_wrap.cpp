@@ -2,9 +2,14 @@
 // so the blocks allocated during a count are kept in a fixed table.
 #include "heap_wrap.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <iterator>
 
+// The linker's --wrap fixes these names: __wrap_X receives the program's calls
+// of X, and __real_X is X itself.
+// NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" {
 void *__real_malloc(std::size_t size);
 void *__real_calloc(std::size_t count, std::size_t size);
@@ -16,6 +21,7 @@ void *__wrap_calloc(std::size_t count, std::size_t size);
 int __wrap_posix_memalign(void **out, std::size_t alignment, std::size_t size);
 void __wrap_free(void *block);
 }
+// NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 
 namespace {
 
@@ -25,12 +31,17 @@ bool counting = false;
 unsigned fail_at = 0;
 zuc_test::HeapCount count{};
 void *tracked[max_tracked];
-const void *freed_log[max_tracked]; // the first frees, in order of release
+const void *freed_log[max_tracked];       // the first frees, in order of release
+zuc_test::HeapCall call_log[max_tracked]; // the first allocation calls, in order
 
-// Decides whether this allocation call is refused, and counts it.
-bool refuse_next() {
+// Decides whether this allocation call of bytes is refused, and counts and
+// logs it.
+bool refuse_next(unsigned long long bytes) {
     if (!counting) {
         return false;
+    }
+    if (count.allocations < max_tracked) {
+        call_log[count.allocations] = {nullptr, bytes};
     }
     ++count.allocations;
     if (count.allocations == fail_at) {
@@ -44,37 +55,37 @@ void track(void *block) {
     if (!counting || block == nullptr) {
         return;
     }
-    for (void *&slot : tracked) {
-        if (slot == nullptr) {
-            slot = block;
-            ++count.live;
-            return;
-        }
+    if (count.allocations <= max_tracked) {
+        call_log[count.allocations - 1].block = block;
     }
-    __builtin_trap(); // more live blocks than a unit test should ever make
+    void **slot = std::find(std::begin(tracked), std::end(tracked), nullptr);
+    if (slot == std::end(tracked)) {
+        __builtin_trap(); // more live blocks than a unit test should ever make
+    }
+    *slot = block;
+    ++count.live;
 }
 
 void untrack(void *block) {
     if (!counting || block == nullptr) {
         return;
     }
-    for (void *&slot : tracked) {
-        if (slot == block) {
-            slot = nullptr;
-            --count.live;
-            if (count.frees < max_tracked) {
-                freed_log[count.frees] = block;
-            }
-            ++count.frees;
-            return;
-        }
+    void **slot = std::find(std::begin(tracked), std::end(tracked), block);
+    if (slot == std::end(tracked)) {
+        return; // allocated before the count
     }
+    *slot = nullptr;
+    --count.live;
+    if (count.frees < max_tracked) {
+        freed_log[count.frees] = block;
+    }
+    ++count.frees;
 }
 
 } // namespace
 
 extern "C" void *__wrap_malloc(std::size_t size) {
-    if (refuse_next()) {
+    if (refuse_next(size)) {
         return nullptr;
     }
     void *block = __real_malloc(size);
@@ -83,7 +94,7 @@ extern "C" void *__wrap_malloc(std::size_t size) {
 }
 
 extern "C" void *__wrap_calloc(std::size_t count_, std::size_t size) {
-    if (refuse_next()) {
+    if (refuse_next(static_cast<unsigned long long>(count_) * size)) {
         return nullptr;
     }
     void *block = __real_calloc(count_, size);
@@ -92,7 +103,7 @@ extern "C" void *__wrap_calloc(std::size_t count_, std::size_t size) {
 }
 
 extern "C" int __wrap_posix_memalign(void **out, std::size_t alignment, std::size_t size) {
-    if (refuse_next()) {
+    if (refuse_next(size)) {
         return ENOMEM;
     }
     int rc = __real_posix_memalign(out, alignment, size);
@@ -110,9 +121,7 @@ extern "C" void __wrap_free(void *block) {
 namespace zuc_test {
 
 void Heap::start(unsigned fail_at_call) {
-    for (void *&slot : tracked) {
-        slot = nullptr;
-    }
+    std::fill(std::begin(tracked), std::end(tracked), nullptr);
     count = HeapCount{};
     fail_at = fail_at_call;
     counting = true;
@@ -123,8 +132,16 @@ HeapCount Heap::stop() {
     return count;
 }
 
+void Heap::fail_in(unsigned n) {
+    fail_at = n == 0 ? 0 : count.allocations + n;
+}
+
 HeapCount Heap::now() {
     return count;
+}
+
+HeapCall Heap::call(unsigned n) {
+    return n < count.allocations && n < max_tracked ? call_log[n] : HeapCall{nullptr, 0};
 }
 
 const void *Heap::freed(unsigned n) {

@@ -15,6 +15,12 @@
 
 namespace zuc_test {
 
+// One allocation call seen during a count.
+struct HeapCall {
+    const void *block;        // the block returned; null when refused or failed
+    unsigned long long bytes; // bytes asked for (count * size for calloc, without wrapping)
+};
+
 struct HeapCount {
     unsigned allocations; // allocation calls seen, refused ones included
     unsigned refused;     // allocation calls answered with a failure
@@ -29,8 +35,15 @@ class Heap {
     static void start(unsigned fail_at = 0);
     // Ends the count and returns it.
     static HeapCount stop();
+    // Refuses the n-th allocation call from now on (1: the next one), instead
+    // of any set before; 0 refuses none. Lets a test build its fixtures inside
+    // the count and fail only the operation under test.
+    static void fail_in(unsigned n);
     // The count so far, without ending it.
     static HeapCount now();
+    // The n-th allocation call (from 0) of the count, refused ones included,
+    // or {null, 0} past the end of the log.
+    static HeapCall call(unsigned n);
     // The n-th block (from 0) that free() released during the count, or null
     // past the end of the log, so a test can check the order of releases.
     static const void *freed(unsigned n);
