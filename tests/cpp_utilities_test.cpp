@@ -58,6 +58,9 @@ TEST(CppSlidingAverage, HeapFormAnswersAndOwnsItsBlocks) {
         EXPECT_FALSE(zuc::sliding_average::make(3).has_value());
         EXPECT_EQ(Heap::stop().live, 0u);
     }
+}
+
+TEST(CppSlidingAverageDeathTest, AnEmptyWindowAbortsInTheLibrary) {
     EXPECT_ZUC_CHECK_FAILS(zuc::sliding_average::make(0), "slidingaverage", "SlidingAverage_create",
                            "maxEntries > 0");
 }
@@ -150,13 +153,16 @@ TEST(CppAlignedBlocks, BlocksAreAlignedAndReleasedOnceByTheirOwner) {
     EXPECT_EQ(count.live, 0u);
 }
 
-TEST(CppAlignedBlocks, RefusalsAreNullAndAnOddAlignmentAborts) {
+TEST(CppAlignedBlocks, RefusalsAreNull) {
     Heap::start();
     EXPECT_EQ(zuc::aligned_array<std::uint64_t>(SIZE_MAX / 4, 16), nullptr); // bytes overflow
     EXPECT_EQ(Heap::stop().allocations, 0u);
     Heap::start(1);
     EXPECT_EQ(zuc::aligned_array<int>(4), nullptr);
     EXPECT_EQ(Heap::stop().live, 0u);
+}
+
+TEST(CppAlignedBlocksDeathTest, AnOddAlignmentAborts) {
     EXPECT_ZUC_CHECK_FAILS(zuc::memalign(3, 8), "zucmem", "zu_memalign", "(alignment % 2) == 0");
 }
 

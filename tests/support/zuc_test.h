@@ -83,11 +83,24 @@ class RecordingAllocator {
     static inline int live_ = 0;
 };
 
+// Death tests belong to suites named *DeathTest: GoogleTest runs those first
+// (before other threads exist), and the memcheck run filters them out by name.
+inline bool in_death_test_suite() {
+    const std::string suite =
+        ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name();
+    const std::string suffix = "DeathTest";
+    return suite.size() >= suffix.size() &&
+           suite.compare(suite.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
 } // namespace zuc_test
 
 // Expects `statement` to fail the library check `expression` in `function` of
 // `module` (the module name under platform/libzuc/).
 #define EXPECT_ZUC_CHECK_FAILS(statement, module, function, expression)                            \
-    EXPECT_DEATH(statement, ::zuc_test::check_report(module, function, expression))
+    do {                                                                                           \
+        EXPECT_TRUE(::zuc_test::in_death_test_suite()) << "death test outside a *DeathTest suite"; \
+        EXPECT_DEATH(statement, ::zuc_test::check_report(module, function, expression));           \
+    } while (0)
 
 #endif
