@@ -161,7 +161,7 @@ def run(cmd):
 def load_results(directory):
     """{(family, op, impl, arg): median ns per op} over every repetition of every
     process, in the order the programs register their benchmarks; the context of
-    the first run; and the coefficient of variation of each benchmark."""
+    the first run; and {key: coefficient of variation} of each benchmark."""
     samples, order, context, loads = defaultdict(list), {}, None, []
     for path in sorted(glob.glob(os.path.join(directory, "*.json"))):
         with open(path) as f:
@@ -180,7 +180,7 @@ def load_results(directory):
             assert b["time_unit"] == "ns", b["name"]
             samples[key].append(b["cpu_time"] / b["ops"])
             order.setdefault(key, (program, b["family_index"], b["per_family_instance_index"]))
-    medians, cvs = OrderedDict(), []
+    medians, cvs = OrderedDict(), {}
     # Random interleaving shuffles the output; the registration order groups
     # each operation's implementations and sizes.
     for key in sorted(samples, key=lambda k: order[k]):
@@ -191,7 +191,7 @@ def load_results(directory):
         mean = sum(values) / len(values)
         if len(values) > 1 and mean > 0:
             variance = sum((v - mean) ** 2 for v in values) / (len(values) - 1)
-            cvs.append(math.sqrt(variance) / mean)
+            cvs[key] = math.sqrt(variance) / mean
     context["load_range"] = (min(loads), max(loads)) if loads else (0.0, 0.0)
     return medians, context, cvs
 
@@ -238,6 +238,36 @@ def family_tables(medians):
         if notes:
             out.append("\n" + "; ".join(notes) + ".")
         out.append("")
+    return "\n".join(out)
+
+
+def facade_table(medians, cvs):
+    """The C++ layer's pairs (bench_facade): the facade's time beside the time
+    of the C calls it wraps, their ratio, and how much each one's samples
+    varied, all from this run."""
+    pairs = OrderedDict()
+    for (fam, op, impl, arg), ns in medians.items():
+        if fam == "facade":
+            pairs.setdefault((op, arg), {})[impl] = ns
+    out = ["| operation | facade | C | facade ÷ C | variation: facade, C |",
+           "|---|---:|---:|---:|---:|"]
+    ratios = []
+    for (op, arg), cells in pairs.items():
+        if "facade" not in cells or "C" not in cells:
+            continue
+        ratio = cells["facade"] / cells["C"]
+        ratios.append(ratio)
+        kind, _, members = op.partition(".")
+        name = f"`zuc::{kind}` {members}".strip() + (f" ({arg})" if arg else "")
+        variation = [cvs.get(("facade", op, impl, arg)) for impl in ("facade", "C")]
+        out.append(f"| {name} | {fmt_ns(cells['facade'])} | {fmt_ns(cells['C'])} | "
+                   f"{ratio:.3f} | " +
+                   ", ".join("" if v is None else f"{v * 100:.0f} %" for v in variation) + " |")
+    if not ratios:
+        return "No C++ layer results in this run."
+    ratios.sort()
+    out.append(f"\nFacade ÷ C over the {len(ratios)} pairs: median "
+               f"{ratios[len(ratios) // 2]:.3f}, from {ratios[0]:.3f} to {ratios[-1]:.3f}.")
     return "\n".join(out)
 
 
@@ -476,8 +506,8 @@ def main():
     crc = [(size, medians[("crc16", "checksum", impl, size)] * mhz / 1000.0, impl)
            for impl in ("libzuc", "baseline", "boost::crc_optimal")
            for size in ("4096", "65536") if ("crc16", "checksum", impl, size) in medians]
-    cvs.sort()
-    median_cv = cvs[len(cvs) // 2] * 100 if cvs else float("nan")
+    all_cvs = sorted(cvs.values())
+    median_cv = all_cvs[len(all_cvs) // 2] * 100 if all_cvs else float("nan")
     met = sum(1 for t in targets if t[3])
 
     doc = f"""# Benchmarks
@@ -524,6 +554,20 @@ CRC-16 in cycles per byte (time × {mhz} MHz): """ + ", ".join(
 ## Families
 
 {family_tables(medians)}
+## C++ layer
+
+The header-only C++ layer (`<libzuc/zuc.hpp>`) beside the C calls it wraps
+(`bench/bench_facade.cpp`): each pair is one benchmark body run once through the C
+functions and once through the `zuc::` types, timed in the same processes and random order
+as everything above. The walks of the lists are paired with the C walk their iterators
+amount to: the first element from the library, then the links read in place. Above 1 the
+facade is slower. The last column is the coefficient of variation of each side's samples:
+how far the machine's load moved them, against which to read the ratio. For the same pairs
+in instructions, which the load does not move, run
+`bench/facade_callgrind.py build/bench/bench/bench_facade` (needs valgrind).
+
+{facade_table(medians, cvs)}
+
 ## Cost growth
 
 Time of one call for n elements (the list's length, the table's entries); each step
