@@ -28,7 +28,8 @@ static_assert(sizeof(SlidingAverage) == 24, "six 32-bit words");
 // convert exactly and the high one scales exactly, so the addition's single
 // rounding yields the correctly rounded value, as a direct conversion does.
 static double to_double(uint64_t value) {
-    return static_cast<double>(static_cast<uint32_t>(value >> 32)) * 4294967296.0 +
+    constexpr double twoTo32 = 4294967296.0;
+    return static_cast<double>(static_cast<uint32_t>(value >> 32)) * twoTo32 +
            static_cast<double>(static_cast<uint32_t>(value));
 }
 
@@ -153,7 +154,8 @@ ZUC_EXPORT unsigned int SlidingAverage_NoOfEntries(const SlidingAverage *p) {
 // so the integer product is the same value without the round trip through
 // double (which on the target is a libgcc call per sample).
 static uint64_t square_of(uint32_t distance) {
-    if (distance < (uint32_t{1} << 26)) {
+    constexpr uint32_t exactBelow = uint32_t{1} << 26;
+    if (distance < exactBelow) {
         return uint64_t{distance} * distance;
     }
     const auto d = static_cast<double>(distance);
