@@ -31,20 +31,8 @@ zuc_fuzz::Records records;
 Calls &calls = zuc_fuzz::compare_calls;
 Calls want;
 
-struct Model {
+struct Model : zuc_fuzz::Chain {
     DList lst;
-    unsigned pair; // the link pair: 0 (A) or 1 (B)
-    std::vector<Rec *> items;
-    Rec *cursor;
-
-    std::size_t pos(const Rec *r) const {
-        return static_cast<std::size_t>(std::find(items.begin(), items.end(), r) - items.begin());
-    }
-    bool has(const Rec *r) const { return pos(r) < items.size(); }
-    Rec *after(const Rec *r) const {
-        const std::size_t n = pos(r) + 1;
-        return n < items.size() ? items[n] : nullptr;
-    }
 };
 Model lists[3];
 
@@ -53,12 +41,7 @@ Model lists[3];
 std::vector<const Rec *> forgotten[2];
 
 Model *holder(const Rec *r, unsigned pair) {
-    for (Model &m : lists) {
-        if (m.pair == pair && m.has(r)) {
-            return &m;
-        }
-    }
-    return nullptr;
+    return zuc_fuzz::holder(lists, r, pair);
 }
 
 bool is_forgotten(const Rec *r, unsigned pair) {
@@ -95,16 +78,6 @@ void check(Model &m) {
     FUZZ_EQ(DList_hasMoreElements(&l), m.cursor != nullptr ? 1 : 0);
 }
 
-Rec *pick_fresh(Model &m, Input &in) {
-    Rec *r = records.pick(in);
-    return holder(r, m.pair) == nullptr ? r : nullptr;
-}
-
-Rec *pick_member(Model &m, Input &in) {
-    const unsigned v = in.byte();
-    return v == 0 || m.items.empty() ? nullptr : m.items[v % m.items.size()];
-}
-
 void op_make(Model &m) {
     for (const Rec *r : m.items) {
         forgotten[m.pair].push_back(r);
@@ -115,14 +88,14 @@ void op_make(Model &m) {
 }
 
 void op_insert(Model &m, Input &in, unsigned how) {
-    Rec *r = pick_fresh(m, in);
+    Rec *r = zuc_fuzz::pick_fresh(records, lists, m, in);
     if (r == nullptr) {
         return;
     }
     relinked(r, m.pair);
     switch (how) {
     case 0: {
-        Rec *predecessor = pick_member(m, in);
+        Rec *predecessor = m.pick_member(in);
         m.items.insert(m.items.begin() +
                            static_cast<long>(predecessor == nullptr ? 0 : m.pos(predecessor) + 1),
                        r);
@@ -137,19 +110,10 @@ void op_insert(Model &m, Input &in, unsigned how) {
         m.items.insert(m.items.begin(), r);
         DList_insertFirst(&m.lst, r);
         break;
-    default: {
-        // In front of the first record that does not order before r.
-        std::size_t n = 0;
-        for (; n < m.items.size(); ++n) {
-            want.push_back({'O', num(m.items[n]), num(r)});
-            if (compare_value(m.items[n], r) >= 0) {
-                break;
-            }
-        }
-        m.items.insert(m.items.begin() + static_cast<long>(n), r);
+    default:
+        m.insert_sorted(r, want);
         DList_insertSorted(&m.lst, r);
         break;
-    }
     }
 }
 
@@ -167,7 +131,7 @@ void op_remove(Model &m, Input &in, unsigned how) {
     Rec *first = m.items.empty() ? nullptr : m.items.front();
     switch (how) {
     case 0: {
-        Rec *r = pick_member(m, in);
+        Rec *r = m.pick_member(in);
         expect_removed(m, DList_remove(&m.lst, r), r);
         break;
     }
@@ -253,17 +217,11 @@ void step(Input &in) {
     case 8:
         op_free_elements(m);
         break;
-    default: {
-        Rec *a = records.pick(in);
-        Rec *b = records.pick(in);
-        if (in.flag()) {
-            a->key = static_cast<int>(in.below(8)); // keys may change between operations
-        } else {
-            want.push_back({'O', num(a), num(b)});
-            FUZZ_EQ(DList_compareItems(&m.lst, a, b), compare_value(a, b));
-        }
+    default:
+        zuc_fuzz::rekey_or_compare(records, in, want, [&m](const Rec *a, const Rec *b) {
+            return DList_compareItems(&m.lst, a, b);
+        });
         break;
-    }
     }
     FUZZ_CALLS(calls, want);
 }

@@ -14,7 +14,7 @@
 #include <libzuc/hashtab.h>
 
 #include "fuzz.h"
-#include "heap_wrap.h"
+#include "heap_life.h"
 
 #include <algorithm>
 #include <vector>
@@ -26,7 +26,6 @@ using zuc_fuzz::Calls;
 using zuc_fuzz::fake;
 using zuc_fuzz::Input;
 using zuc_fuzz::num;
-using zuc_test::Heap;
 
 struct Key {
     unsigned id;
@@ -89,7 +88,7 @@ unsigned table_size;
 void *user_data;
 std::vector<Entry> entries;  // oldest first
 std::vector<unsigned> spare; // free buckets, the top last
-unsigned allocations;        // the heap count's allocations after init
+zuc_fuzz::HeapLife heap;
 Calls want;
 
 unsigned chain_of(const Key *k) {
@@ -144,7 +143,7 @@ void check() {
         FUZZ_EQ(b, &tab.buckets[spare[--n]]);
     }
     FUZZ_EQ(n, 0u);
-    FUZZ_EQ(Heap::now().allocations, allocations); // nothing allocates after init
+    heap.check();
 }
 
 void expect_zeroed() {
@@ -161,7 +160,7 @@ void op_init(Input &in) {
     hash_mode = in.below(4);
     user_data = fake(in.byte() * 16u);
     const unsigned fail_at = in.below(4); // 1: the bucket pool, 2: the chains
-    Heap::start(fail_at);
+    heap.begin(fail_at);
     ready = HashTab_init(&tab, hash, equal, capacity, user_data) != 0;
     entries.clear();
     spare.clear();
@@ -174,13 +173,10 @@ void op_init(Input &in) {
         FUZZ_CHECK(tab.buckets == nullptr && tab.table == nullptr);
     }
     if (!ready) {
-        const zuc_test::HeapCount count = Heap::stop();
-        FUZZ_EQ(count.live, 0u);
-        FUZZ_EQ(count.frees + count.refused, count.allocations);
+        heap.failed();
         return;
     }
-    FUZZ_EQ(Heap::now().live, 2u);
-    allocations = Heap::now().allocations;
+    heap.made(2);
     table_size = expected_table_size(capacity);
     // The first store takes the last bucket of the pool.
     for (unsigned n = 0; n < capacity; ++n) {
@@ -194,9 +190,7 @@ void op_destroy() {
     }
     HashTab_destroy(&tab);
     expect_zeroed();
-    const zuc_test::HeapCount count = Heap::stop();
-    FUZZ_EQ(count.live, 0u);
-    FUZZ_EQ(count.frees, 2u);
+    heap.ended();
     ready = false;
 }
 

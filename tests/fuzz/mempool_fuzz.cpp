@@ -12,7 +12,7 @@
 #include <libzuc/mempool.h>
 
 #include "fuzz.h"
-#include "heap_wrap.h"
+#include "heap_life.h"
 
 #include <cstring>
 #include <vector>
@@ -20,7 +20,6 @@
 namespace {
 
 using zuc_fuzz::Input;
-using zuc_test::Heap;
 
 mempool *pool;
 unsigned nelements;
@@ -28,7 +27,7 @@ unsigned elementsize;
 std::vector<unsigned> free_stack;              // free element indexes, the top last
 std::vector<bool> held;                        // handed out now
 std::vector<std::vector<unsigned char>> bytes; // what each element holds
-unsigned allocations;                          // the heap count's allocations after create
+zuc_fuzz::HeapLife heap;
 
 unsigned char *element(unsigned n) {
     return static_cast<unsigned char *>(pool->elements) + std::size_t{n} * elementsize;
@@ -48,7 +47,7 @@ void check() {
         void *want = slot < nallocated ? nullptr : element(free_stack[nelements - 1 - slot]);
         FUZZ_EQ(pool->stack[slot], want);
     }
-    FUZZ_EQ(Heap::now().allocations, allocations); // nothing allocates after create
+    heap.check();
 }
 
 void op_create(Input &in) {
@@ -58,18 +57,15 @@ void op_create(Input &in) {
     nelements = in.below(40) + 1;
     elementsize = in.below(40) + 1;
     const unsigned fail_at = in.below(5); // 1: the record, 2: the elements, 3: the stack
-    Heap::start(fail_at);
+    heap.begin(fail_at);
     pool = mempool_create(nelements, elementsize);
     if (fail_at >= 1 && fail_at <= 3) {
         FUZZ_EQ(pool, nullptr);
-        const zuc_test::HeapCount count = Heap::stop();
-        FUZZ_EQ(count.live, 0u);
-        FUZZ_EQ(count.frees + count.refused, count.allocations);
+        heap.failed();
         return;
     }
     FUZZ_CHECK(pool != nullptr);
-    FUZZ_EQ(Heap::now().live, 3u);
-    allocations = Heap::now().allocations;
+    heap.made(3);
     // Handed out in address order at first, every element zero-filled.
     free_stack.clear();
     for (unsigned n = nelements; n-- > 0;) {
@@ -85,9 +81,7 @@ void op_destroy() {
     }
     mempool_destroy(pool);
     pool = nullptr;
-    const zuc_test::HeapCount count = Heap::stop();
-    FUZZ_EQ(count.live, 0u);
-    FUZZ_EQ(count.frees, 3u);
+    heap.ended();
 }
 
 void op_alloc(Input &in) {

@@ -122,6 +122,74 @@ class Records {
     std::uint32_t serial_ = 0;
 };
 
+// A list of records as the model sees it: the records in order, the one its
+// cursor rests on, and the link pair it threads them through.
+struct Chain {
+    unsigned pair = 0;
+    bool valid = true; // false while the list must be made again before use
+    std::vector<Rec *> items;
+    Rec *cursor = nullptr;
+
+    std::size_t pos(const Rec *r) const {
+        return static_cast<std::size_t>(std::find(items.begin(), items.end(), r) - items.begin());
+    }
+    bool has(const Rec *r) const { return pos(r) < items.size(); }
+    Rec *after(const Rec *r) const {
+        const std::size_t n = pos(r) + 1;
+        return n < items.size() ? items[n] : nullptr;
+    }
+    // A member, or null when the input asks for it or the list is empty.
+    Rec *pick_member(Input &in) const {
+        const unsigned v = in.byte();
+        return v == 0 || items.empty() ? nullptr : items[v % items.size()];
+    }
+    // Sorted insertion: r goes in front of the first record that does not
+    // order before it, each record passed being compared with r as the
+    // second item, and those calls go to want.
+    void insert_sorted(Rec *r, Calls &want) {
+        std::size_t n = 0;
+        for (; n < items.size(); ++n) {
+            want.push_back({'O', num(items[n]), num(r)});
+            if (compare_value(items[n], r) >= 0) {
+                break;
+            }
+        }
+        items.insert(items.begin() + static_cast<long>(n), r);
+    }
+};
+
+// The list among lists that holds r through the link pair, or null.
+template <class List, std::size_t N>
+List *holder(List (&lists)[N], const Rec *r, unsigned pair) {
+    for (List &l : lists) {
+        if (l.valid && l.pair == pair && l.has(r)) {
+            return &l;
+        }
+    }
+    return nullptr;
+}
+
+// A record that m may take (one not linked through m's pair now), or null.
+template <class List, std::size_t N>
+Rec *pick_fresh(Records &records, List (&lists)[N], const List &m, Input &in) {
+    Rec *r = records.pick(in);
+    return holder(lists, r, m.pair) == nullptr ? r : nullptr;
+}
+
+// Either changes a record's key (keys may change between operations), or
+// checks that compare_items(a, b) passes the callback's result through.
+template <class CompareItems>
+void rekey_or_compare(Records &records, Input &in, Calls &want, CompareItems compare_items) {
+    Rec *a = records.pick(in);
+    Rec *b = records.pick(in);
+    if (in.flag()) {
+        a->key = static_cast<int>(in.below(8));
+    } else {
+        want.push_back({'O', num(a), num(b)});
+        FUZZ_EQ(compare_items(a, b), compare_value(a, b));
+    }
+}
+
 } // namespace zuc_fuzz
 
 #endif

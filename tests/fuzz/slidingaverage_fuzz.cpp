@@ -16,7 +16,7 @@
 #include <libzuc/slidingaverage.h>
 
 #include "fuzz.h"
-#include "heap_wrap.h"
+#include "heap_life.h"
 
 #include <climits>
 #include <cstring>
@@ -26,7 +26,6 @@
 namespace {
 
 using zuc_fuzz::Input;
-using zuc_test::Heap;
 
 constexpr unsigned char guard = 0x5A;
 
@@ -37,7 +36,7 @@ unsigned used;                      // bytes of it the object may write
 unsigned max_entries;
 std::deque<std::uint32_t> window; // oldest first
 unsigned long long added;         // samples added since the last reset
-unsigned allocations;             // the heap count's allocations after create
+zuc_fuzz::HeapLife heap;
 
 unsigned char *buffer() {
     return reinterpret_cast<unsigned char *>(storage.data());
@@ -75,7 +74,7 @@ void check() {
             FUZZ_EQ(buffer()[b], guard);
         }
     }
-    FUZZ_EQ(Heap::now().allocations, allocations); // nothing allocates after create
+    heap.check();
 }
 
 void emptied() {
@@ -87,43 +86,36 @@ void op_create(Input &in) {
     max_entries = in.below(64) + 1;
     in_place = in.flag();
     if (in_place) {
-        Heap::start();
+        heap.begin();
         used = static_cast<unsigned>(sizeof(SlidingAverage) + max_entries * sizeof(std::uint32_t));
         const unsigned bufsize = used + in.below(3) * 4u;
         storage.assign(bufsize / sizeof storage[0] + 2, 0);
         std::memset(storage.data(), guard, storage.size() * sizeof storage[0]);
         avg = SlidingAverage_inplace_create(storage.data(), bufsize, max_entries);
         FUZZ_EQ(static_cast<void *>(avg), static_cast<void *>(storage.data()));
-        FUZZ_EQ(Heap::now().allocations, 0u); // the in-place form never touches the heap
+        heap.made(0); // the in-place form never touches the heap
     } else {
         const unsigned fail_at = in.below(4); // 1: the record, 2: the ring
-        Heap::start(fail_at);
+        heap.begin(fail_at);
         avg = SlidingAverage_create(max_entries);
         if (fail_at == 1 || fail_at == 2) {
             FUZZ_EQ(avg, nullptr);
-            const zuc_test::HeapCount count = Heap::stop();
-            FUZZ_EQ(count.live, 0u);
-            FUZZ_EQ(count.frees + count.refused, count.allocations);
+            heap.failed();
             return;
         }
         FUZZ_CHECK(avg != nullptr);
-        FUZZ_EQ(Heap::now().live, 2u);
+        heap.made(2);
     }
-    allocations = Heap::now().allocations;
     emptied();
 }
 
 void op_destroy() {
-    if (in_place) {
-        avg = nullptr; // nothing to release: the caller drops the buffer
-        FUZZ_EQ(Heap::stop().allocations, 0u);
-        return;
+    // There is nothing to release in place: the caller drops the buffer.
+    if (!in_place) {
+        SlidingAverage_destroy(avg);
     }
-    SlidingAverage_destroy(avg);
     avg = nullptr;
-    const zuc_test::HeapCount count = Heap::stop();
-    FUZZ_EQ(count.live, 0u);
-    FUZZ_EQ(count.frees, 2u);
+    heap.ended();
 }
 
 void op_add(Input &in) {

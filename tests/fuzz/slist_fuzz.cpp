@@ -38,21 +38,8 @@ Calls &calls = zuc_fuzz::compare_calls;
 
 // ---- The model ----
 
-struct Model {
+struct Model : zuc_fuzz::Chain {
     List lst;
-    unsigned field; // 0: linkA, 1: linkB
-    bool valid;     // false once merged or appended away, until made again
-    std::vector<Rec *> items;
-    Rec *cursor;
-
-    std::size_t pos(const Rec *r) const {
-        return static_cast<std::size_t>(std::find(items.begin(), items.end(), r) - items.begin());
-    }
-    bool has(const Rec *r) const { return pos(r) < items.size(); }
-    Rec *after(const Rec *r) const {
-        const std::size_t n = pos(r) + 1;
-        return n < items.size() ? items[n] : nullptr;
-    }
 };
 Model lists[4];
 Calls want;
@@ -71,27 +58,8 @@ Rec *model_remove_after(Model &m, const Rec *predecessor) {
     return removed;
 }
 
-// In front of the first record that does not order before r; each record
-// passed is compared with r as the second item.
-void model_insert_sorted(Model &m, Rec *r) {
-    std::size_t n = 0;
-    for (; n < m.items.size(); ++n) {
-        want.push_back({'O', num(m.items[n]), num(r)});
-        if (compare_value(m.items[n], r) >= 0) {
-            break;
-        }
-    }
-    m.items.insert(m.items.begin() + static_cast<long>(n), r);
-}
-
-// A list of the given member that holds r, or null.
-Model *holder(const Rec *r, unsigned field) {
-    for (Model &m : lists) {
-        if (m.valid && m.field == field && m.has(r)) {
-            return &m;
-        }
-    }
-    return nullptr;
+Model *holder(const Rec *r, unsigned pair) {
+    return zuc_fuzz::holder(lists, r, pair);
 }
 
 void check(Model &m) {
@@ -102,7 +70,7 @@ void check(Model &m) {
     FUZZ_EQ(l.count, m.items.size());
     std::size_t n = 0;
     const Rec *last = nullptr;
-    for (auto *r = static_cast<const Rec *>(l.first); r != nullptr; r = link_of(r, m.field)) {
+    for (auto *r = static_cast<const Rec *>(l.first); r != nullptr; r = link_of(r, m.pair)) {
         FUZZ_CHECK(n < m.items.size());
         FUZZ_EQ(r, m.items[n++]);
         last = r;
@@ -111,7 +79,7 @@ void check(Model &m) {
     FUZZ_EQ(l.last, last);
     FUZZ_EQ(l.cursor, m.cursor);
     FUZZ_CHECK(l.compare == by_key);
-    FUZZ_EQ(l.linkOffset, link_offset[m.field]);
+    FUZZ_EQ(l.linkOffset, link_offset[m.pair]);
     FUZZ_EQ(List_getFirst(&l), m.items.empty() ? nullptr : m.items.front());
     FUZZ_EQ(List_peek(&l), List_getFirst(&l));
     FUZZ_EQ(List_getLast(&l), last);
@@ -120,32 +88,15 @@ void check(Model &m) {
     FUZZ_EQ(List_hasMoreElements(&l), m.cursor != nullptr ? 1 : 0);
 }
 
-Rec *pick_record(Input &in) {
-    return records.pick(in);
-}
-
-// A record the list may take: not linked through the list's member now.
-Rec *pick_fresh(Model &m, Input &in) {
-    Rec *r = pick_record(in);
-    return holder(r, m.field) == nullptr ? r : nullptr;
-}
-
-// A member of the list, or null when the input asks for it or the list is
-// empty.
-Rec *pick_member(Model &m, Input &in) {
-    const unsigned v = in.byte();
-    return v == 0 || m.items.empty() ? nullptr : m.items[v % m.items.size()];
-}
-
 void op_make(Model &m) {
-    List_makeList(&m.lst, link_offset[m.field], by_key);
+    List_makeList(&m.lst, link_offset[m.pair], by_key);
     m.valid = true;
     m.items.clear();
     m.cursor = nullptr;
 }
 
 void op_insert(Model &m, Input &in, unsigned how) {
-    Rec *r = pick_fresh(m, in);
+    Rec *r = zuc_fuzz::pick_fresh(records, lists, m, in);
     if (r == nullptr) {
         return;
     }
@@ -163,7 +114,7 @@ void op_insert(Model &m, Input &in, unsigned how) {
         m.items.insert(m.items.begin(), r);
         break;
     default:
-        model_insert_sorted(m, r);
+        m.insert_sorted(r, want);
         List_insertSorted(&m.lst, r);
         break;
     }
@@ -172,14 +123,14 @@ void op_insert(Model &m, Input &in, unsigned how) {
 void expect_removed(Model &m, void *got, const Rec *want_removed) {
     FUZZ_EQ(got, want_removed);
     if (want_removed != nullptr) {
-        FUZZ_EQ(link_of(want_removed, m.field), nullptr);
+        FUZZ_EQ(link_of(want_removed, m.pair), nullptr);
     }
 }
 
 void op_remove(Model &m, Input &in, unsigned how) {
     switch (how) {
     case 0: {
-        Rec *predecessor = pick_member(m, in);
+        Rec *predecessor = m.pick_member(in);
         Rec *removed = model_remove_after(m, predecessor);
         expect_removed(m, List_removeAfter(&m.lst, predecessor), removed);
         break;
@@ -213,7 +164,7 @@ void op_iterate(Model &m, Input &in) {
         break;
     }
     default: {
-        Rec *r = pick_member(m, in);
+        Rec *r = m.pick_member(in);
         FUZZ_EQ(List_getNextElem(&m.lst, r), r == nullptr ? nullptr : m.after(r));
         break;
     }
@@ -223,7 +174,7 @@ void op_iterate(Model &m, Input &in) {
 void op_free_elements(Model &m) {
     // Only records that no other list holds.
     for (const Rec *r : m.items) {
-        if (holder(r, 1 - m.field) != nullptr) {
+        if (holder(r, 1 - m.pair) != nullptr) {
             return;
         }
     }
@@ -254,7 +205,7 @@ void op_sort(Model &m) {
                 tail = r;
             } else {
                 model_remove_after(m, tail);
-                model_insert_sorted(m, r);
+                m.insert_sorted(r, want);
             }
         }
     }
@@ -267,16 +218,16 @@ void op_merge(Model &m, Model &other) {
     }
     // Through another member, other's records must not be linked through
     // m's member already.
-    if (other.field != m.field) {
+    if (other.pair != m.pair) {
         for (const Rec *r : other.items) {
-            if (holder(r, m.field) != nullptr) {
+            if (holder(r, m.pair) != nullptr) {
                 return;
             }
         }
     }
     const List saved = other.lst;
     for (Rec *r : std::vector<Rec *>(other.items)) {
-        model_insert_sorted(m, r);
+        m.insert_sorted(r, want);
     }
     List_mergeLists(&m.lst, &other.lst);
     // other's record is unchanged but for its cursor.
@@ -285,14 +236,14 @@ void op_merge(Model &m, Model &other) {
                other.lst.count == saved.count && other.lst.compare == saved.compare &&
                other.lst.linkOffset == saved.linkOffset);
     other.cursor = nullptr;
-    if (other.field == m.field) {
+    if (other.pair == m.pair) {
         other.valid = false; // its chain now belongs to m
         other.items.clear();
     }
 }
 
 void op_append(Model &m, Model &other) {
-    if (&m == &other || !other.valid || other.field != m.field) {
+    if (&m == &other || !other.valid || other.pair != m.pair) {
         return;
     }
     const List saved = other.lst;
@@ -340,17 +291,11 @@ void step(Input &in) {
     case 10:
         op_append(m, lists[in.below(4)]);
         break;
-    default: {
-        Rec *a = pick_record(in);
-        Rec *b = pick_record(in);
-        if (in.flag()) {
-            a->key = static_cast<int>(in.below(8)); // keys may change between operations
-        } else {
-            want.push_back({'O', num(a), num(b)});
-            FUZZ_EQ(List_compareItems(&m.lst, a, b), compare_value(a, b));
-        }
+    default:
+        zuc_fuzz::rekey_or_compare(records, in, want, [&m](const Rec *a, const Rec *b) {
+            return List_compareItems(&m.lst, a, b);
+        });
         break;
-    }
     }
     FUZZ_CALLS(calls, want);
 }
@@ -361,7 +306,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Input in(data, size);
     records.start();
     for (unsigned n = 0; n < 4; ++n) {
-        lists[n].field = n / 2;
+        lists[n].pair = n / 2;
         op_make(lists[n]);
     }
     while (in.more()) {

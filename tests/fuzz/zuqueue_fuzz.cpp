@@ -13,7 +13,7 @@
 #include <libzuc/zuqueue.h>
 
 #include "fuzz.h"
-#include "heap_wrap.h"
+#include "heap_life.h"
 
 #include <climits>
 #include <cstring>
@@ -26,7 +26,6 @@ using zuc_fuzz::Calls;
 using zuc_fuzz::fake;
 using zuc_fuzz::Input;
 using zuc_fuzz::num;
-using zuc_test::Heap;
 
 constexpr unsigned char guard = 0xA5;
 
@@ -37,7 +36,7 @@ unsigned used;                     // bytes of it the queue may write
 unsigned capacity;
 std::deque<void *> items; // oldest first
 unsigned added, taken;    // since the queue was made
-unsigned allocations;     // the heap count's allocations after zuqueue_new
+zuc_fuzz::HeapLife heap;
 
 Calls calls;
 void release(void *elem) {
@@ -77,42 +76,39 @@ void check() {
             FUZZ_EQ(buffer[n], guard);
         }
     }
-    FUZZ_EQ(Heap::now().allocations, allocations);
+    heap.check();
 }
 
 void made(unsigned c) {
     capacity = c;
     items.clear();
     added = taken = 0;
-    allocations = Heap::now().allocations;
 }
 
 void op_new(Input &in) {
     in_place = in.flag();
     if (in_place) {
-        Heap::start();
+        heap.begin();
         const unsigned c = in.below(20) + 1;
         used = zuqueue_size(c);
         buffer.assign(used + in.below(3) * 4u, guard);
         queue = zuqueue_inplace_new(buffer.data(), static_cast<unsigned>(buffer.size()), c);
         FUZZ_EQ(static_cast<void *>(queue), static_cast<void *>(buffer.data()));
         made(c);
-        FUZZ_EQ(allocations, 0u); // the in-place form never touches the heap
+        heap.made(0); // the in-place form never touches the heap
         return;
     }
     const unsigned c = in.below(20);      // 0 too: a queue that is always full and empty
     const unsigned fail_at = in.below(4); // 1: the record, 2: the slots
-    Heap::start(fail_at);
+    heap.begin(fail_at);
     queue = zuqueue_new(c);
     if (fail_at == 1 || fail_at == 2) {
         FUZZ_EQ(queue, nullptr);
-        const zuc_test::HeapCount count = Heap::stop();
-        FUZZ_EQ(count.live, 0u);
-        FUZZ_EQ(count.frees + count.refused, count.allocations);
+        heap.failed();
         return;
     }
     FUZZ_CHECK(queue != nullptr);
-    FUZZ_EQ(Heap::now().live, 2u);
+    heap.made(2);
     made(c);
 }
 
@@ -139,7 +135,7 @@ void op_free(Input &in) {
         }
         check();
         queue = nullptr; // the caller is done with the buffer
-        FUZZ_EQ(Heap::stop().allocations, 0u);
+        heap.ended();
         return;
     }
     if (with_release) {
@@ -148,9 +144,7 @@ void op_free(Input &in) {
     zuqueue_free(queue, with_release ? release : nullptr);
     FUZZ_CALLS(calls, want);
     queue = nullptr;
-    const zuc_test::HeapCount count = Heap::stop();
-    FUZZ_EQ(count.live, 0u);
-    FUZZ_EQ(count.frees, 2u);
+    heap.ended();
 }
 
 void op_add(Input &in) {
@@ -205,7 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             zuqueue_free(queue, nullptr);
         }
         queue = nullptr;
-        FUZZ_EQ(Heap::stop().live, 0u);
+        heap.ended();
     }
     return 0;
 }
