@@ -154,10 +154,14 @@ struct Behaviour {
     unsigned sep_stop_at; // the separator's call that returns 0 (0: none)
     int go_on;            // what the walk callbacks return otherwise
     unsigned visits, sep_visits;
-    Slot *append_to; // the walk callback appends to this list ...
-    unsigned append_at;
-    std::uintptr_t append_value; // ... this element, at that visit
-    unsigned copy_fail_at;       // the copier call that returns null (0: none)
+    // At visit change_at, the walk callback changes the list it walks: it
+    // appends change_value, or with remove_next releases the node after the
+    // one it was handed.
+    Slot *walked;
+    unsigned change_at;
+    bool remove_next;
+    std::uintptr_t change_value;
+    unsigned copy_fail_at; // the copier call that returns null (0: none)
     unsigned copier_calls;
     unsigned op_serial; // makes every copy's value unique in the input
 } cb;
@@ -200,10 +204,19 @@ int cmp(const void *key, const void *e) {
 }
 int walk_result() {
     ++cb.visits;
-    if (cb.visits == cb.append_at) {
-        // Adding during a walk is allowed; the walk reads the link after the
-        // callback returns, so it visits the new tail as well.
-        FUZZ_EQ(list_add(cb.append_to->lst, fake(cb.append_value)), cb.append_to->lst);
+    // A callback may add nodes, or release nodes other than its own: the walk
+    // reads the link to the next node after the callback returns, so it visits
+    // a new tail and skips a released successor.
+    if (cb.visits == cb.change_at && cb.remove_next) {
+        list_iterator i = list_first(cb.walked->lst);
+        for (unsigned n = 0; n < cb.visits; ++n) {
+            i = list_next(i);
+        }
+        if (!list_end(i)) {
+            list_remove_node(cb.walked->lst, i.node);
+        }
+    } else if (cb.visits == cb.change_at) {
+        FUZZ_EQ(list_add(cb.walked->lst, fake(cb.change_value)), cb.walked->lst);
     }
     return cb.visits == cb.stop_at ? 0 : cb.go_on;
 }
@@ -227,7 +240,7 @@ int order(const void *earlier, const void *later) {
 void start_walk(Input &in) {
     static const int go_on_values[] = {1, 7, -1, INT_MIN};
     cb.visits = cb.sep_visits = 0;
-    cb.append_at = 0;
+    cb.change_at = 0;
     cb.stop_at = in.below(max_items + 8);
     cb.sep_stop_at = in.below(max_items + 8);
     cb.go_on = go_on_values[in.below(4)];
@@ -402,18 +415,26 @@ void op_foreach(Slot &s, Input &in, Expected &want) {
     }
     void *ctx = context(in);
     start_walk(in);
-    if (!s.sublist && s.items.size() < max_items && in.flag()) {
-        cb.append_to = &s;
-        cb.append_at = in.below(8) + 1;
-        cb.append_value = element(in);
+    if (in.flag()) {
+        cb.walked = &s;
+        cb.change_at = in.below(8) + 1;
+        cb.remove_next = s.sublist || s.items.size() >= max_items || in.flag();
+        cb.change_value = element(in);
     }
+    std::vector<list_node *> nodes = check(s);
     std::vector<std::uintptr_t> items = s.items;
     int result = 1;
     for (std::size_t n = 0; n < items.size(); ++n) {
         want.call('W', num(ctx), items[n]);
-        if (n + 1 == cb.append_at) {
+        if (n + 1 == cb.change_at && cb.remove_next) {
+            if (n + 1 < items.size()) {
+                want.release(s.pair, num(nodes[n + 1]));
+                items.erase(items.begin() + static_cast<long>(n + 1));
+                nodes.erase(nodes.begin() + static_cast<long>(n + 1));
+            }
+        } else if (n + 1 == cb.change_at) {
             want.alloc(s.pair, sizeof(list_node));
-            items.push_back(cb.append_value);
+            items.push_back(cb.change_value);
         }
         if (n + 1 == cb.stop_at) {
             result = 0;
@@ -702,7 +723,7 @@ void step(Input &in) {
         op_find(s, in, want);
         break;
     case 13:
-        fail_at = 0; // the walk's own appends must succeed
+        fail_at = 0; // the callback's own append must succeed
         op_foreach(s, in, want);
         break;
     case 14:

@@ -37,7 +37,8 @@ def ll_add(slot, *elements, front=False):
 
 write("llist", "walks",
       ll_new(0, 1) + ll_add(0, 3, 10, 0, 7, 21) + ll_add(0, 5, front=True)
-      + ll(13, 0, 0, 1, 3, 0, 1, 1, 2, 9)      # foreach, stop at 3, append
+      + ll(13, 0, 0, 1, 3, 0, 1, 1, 2, 0, 9)   # foreach, stop at 3, append
+      + ll(13, 0, 0, 1, 0, 0, 1, 1, 1, 1, 0)   # foreach, drops a node
       + ll(14, 0, 0, 1, 3, 0, 0, 1)            # dual foreach
       + ll(15, 0, 0, 1, 0, 0, 2)               # reversed
       + ll(16, 0, 0, 1, 0, 2, 3)               # with separator, sep stops
