@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -97,36 +98,28 @@ TEST(SlidingAverageExamples, MeanWeightedMeanVariance) {
     }
 }
 
-TEST(SlidingAverageRing, FillsFromSlotZeroThenOverwritesTheOldest) {
+TEST(SlidingAverageRing, FillsFromSlotZeroOverwritesTheOldestAndResets) {
     SlidingAverage *avg = SlidingAverage_create(3);
     ASSERT_NE(avg, nullptr);
+    auto ring = [avg] { return std::vector<uint32_t>(avg->log, avg->log + 3); };
     SlidingAverage_Add(avg, 1);
     SlidingAverage_Add(avg, 2);
-    EXPECT_EQ(std::vector<uint32_t>(avg->log, avg->log + 3), (std::vector<uint32_t>{1, 2, 0}));
+    EXPECT_EQ(ring(), (std::vector<uint32_t>{1, 2, 0}));
     EXPECT_EQ(avg->writeIndex, 2u);
     for (uint32_t sample = 3; sample <= 7; ++sample) {
         SlidingAverage_Add(avg, sample);
     }
-    EXPECT_EQ(std::vector<uint32_t>(avg->log, avg->log + 3), (std::vector<uint32_t>{7, 5, 6}));
+    EXPECT_EQ(ring(), (std::vector<uint32_t>{7, 5, 6}));
     EXPECT_EQ(avg->writeIndex, 1u); // the oldest, 5
     EXPECT_EQ(avg->sum, 5u + 6 + 7);
-    SlidingAverage_destroy(avg);
-}
 
-TEST(SlidingAverageReset, EmptiesTheWindowAndStartsAgainAtSlotZero) {
-    SlidingAverage *avg = SlidingAverage_create(3);
-    ASSERT_NE(avg, nullptr);
-    for (uint32_t sample : {10u, 20u, 30u, 40u}) {
-        SlidingAverage_Add(avg, sample);
-    }
     SlidingAverage_Reset(avg);
     EXPECT_EQ(SlidingAverage_NoOfEntries(avg), 0u);
     EXPECT_EQ(SlidingAverage_GetAverage(avg), 0.0);
     EXPECT_EQ(SlidingAverage_GetWeightedAverage(avg), 0.0);
     EXPECT_EQ(avg->writeIndex, 0u);
     EXPECT_EQ(avg->sum, 0u);
-    EXPECT_EQ(std::vector<uint32_t>(avg->log, avg->log + 3), std::vector<uint32_t>(3, 0));
-
+    EXPECT_EQ(ring(), std::vector<uint32_t>(3, 0));
     SlidingAverage_Add(avg, 5);
     SlidingAverage_Add(avg, 8);
     EXPECT_EQ(avg->log[0], 5u);
@@ -136,52 +129,39 @@ TEST(SlidingAverageReset, EmptiesTheWindowAndStartsAgainAtSlotZero) {
 
 // The last `window` samples, oldest first, and the statistics recomputed
 // from them on every query.
-class Model {
-  public:
-    explicit Model(unsigned int window) : window_(window) {}
+struct Model {
+    unsigned int window;
+    std::deque<uint32_t> samples;
+
     void add(uint32_t sample) {
-        samples_.push_back(sample);
-        if (samples_.size() > window_) {
-            samples_.pop_front();
+        samples.push_back(sample);
+        if (samples.size() > window) {
+            samples.pop_front();
         }
     }
-    unsigned int entries() const { return static_cast<unsigned int>(samples_.size()); }
-    uint64_t sum() const {
-        uint64_t total = 0;
-        for (uint32_t sample : samples_) {
-            total += sample;
-        }
-        return total;
-    }
-    double mean() const { return samples_.empty() ? 0.0 : double(sum()) / samples_.size(); }
+    uint64_t sum() const { return std::accumulate(samples.begin(), samples.end(), uint64_t{0}); }
+    double mean() const { return samples.empty() ? 0.0 : double(sum()) / samples.size(); }
     double weighted_mean() const {
-        uint64_t total = 0;
-        uint64_t weights = 0;
-        uint64_t weight = 0;
-        for (uint32_t sample : samples_) {
-            ++weight;
-            total += weight * sample;
+        uint64_t total = 0, weights = 0, weight = 0;
+        for (uint32_t sample : samples) {
+            total += ++weight * sample;
             weights += weight;
         }
-        return samples_.empty() ? 0.0 : double(total) / double(weights);
+        return samples.empty() ? 0.0 : double(total) / double(weights);
     }
     // Exact for samples below 2^16, where every square is exact in double.
     uint32_t variance() const {
-        if (samples_.size() < window_) {
+        if (samples.size() < window) {
             return 0;
         }
         const auto m = static_cast<uint64_t>(mean());
         uint64_t squares = 0;
-        for (uint32_t sample : samples_) {
+        for (uint32_t sample : samples) {
             const uint64_t d = sample > m ? sample - m : m - sample;
             squares += d * d;
         }
-        return static_cast<uint32_t>(squares / samples_.size());
+        return static_cast<uint32_t>(squares / samples.size());
     }
-
-  private:
-    unsigned int window_;
-    std::deque<uint32_t> samples_;
 };
 
 TEST(SlidingAverageRandomized, AgreesWithAPlainRecomputation) {
@@ -194,12 +174,12 @@ TEST(SlidingAverageRandomized, AgreesWithAPlainRecomputation) {
             std::uniform_int_distribution<uint32_t> sample_of(0, limit);
             SlidingAverage *avg = SlidingAverage_create(window);
             ASSERT_NE(avg, nullptr);
-            Model model(window);
+            Model model{window, {}};
             for (unsigned int i = 0; i < 3 * window + 5; ++i) {
                 const uint32_t sample = sample_of(rng);
                 SlidingAverage_Add(avg, sample);
                 model.add(sample);
-                ASSERT_EQ(SlidingAverage_NoOfEntries(avg), model.entries());
+                ASSERT_EQ(SlidingAverage_NoOfEntries(avg), model.samples.size());
                 ASSERT_EQ(avg->sum, model.sum());
                 ASSERT_DOUBLE_EQ(SlidingAverage_GetAverage(avg), model.mean());
                 ASSERT_DOUBLE_EQ(SlidingAverage_GetWeightedAverage(avg), model.weighted_mean());
@@ -222,7 +202,7 @@ TEST(SlidingAverageRandomized, WeightedSumsBeyond53BitsRoundToNearest) {
     std::uniform_int_distribution<uint32_t> sample_of(0xF0000000u, max_sample);
     SlidingAverage *avg = SlidingAverage_create(window);
     ASSERT_NE(avg, nullptr);
-    Model model(window);
+    Model model{window, {}};
     for (unsigned int i = 1; i <= window + 64; ++i) {
         const uint32_t sample = sample_of(rng);
         SlidingAverage_Add(avg, sample);

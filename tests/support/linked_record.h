@@ -1,10 +1,10 @@
-// Caller records for the intrusive-list tests.
+// Caller records and model runs for the intrusive-list tests.
 //
 // A Record carries two pairs of link fields (A and B), so it can sit in two
 // lists at once, and no link is at offset 0. Every link is framed by canaries
-// derived from the record's serial number: a write through a wrong offset,
-// or one record's fields landing on another, shows as a broken canary, and the
-// serials tell equal keys apart when checking the order of equal elements.
+// derived from the record's serial number: a write through a wrong offset
+// shows as a broken canary, and the serials tell equal keys apart when
+// checking the order of equal elements.
 #ifndef LIBZUC_TESTS_LINKED_RECORD_H
 #define LIBZUC_TESTS_LINKED_RECORD_H
 
@@ -20,7 +20,6 @@
 #include <iterator>
 #include <list>
 #include <random>
-#include <utility>
 #include <vector>
 
 namespace zuc_test {
@@ -38,6 +37,8 @@ struct Record {
     Record *prevB;
     std::uint32_t canary4;
 };
+inline constexpr std::uint32_t Record::*canaries[] = {
+    &Record::canary0, &Record::canary1, &Record::canary2, &Record::canary3, &Record::canary4};
 
 // One way of threading records: the member the test reads, and the offset
 // the list is made with.
@@ -50,35 +51,25 @@ inline const LinkField prevA{&Record::prevA, offsetof(Record, prevA)};
 inline const LinkField nextB{&Record::nextB, offsetof(Record, nextB)};
 inline const LinkField prevB{&Record::prevB, offsetof(Record, prevB)};
 
-inline std::uint32_t canary(unsigned serial, unsigned n) {
-    return 0xC0DE0000u ^ (serial * 8u + n);
-}
-
 // A link value that must never be followed: insertions overwrite links
 // without reading them, so records start out with this in every link.
 inline Record *const poison = reinterpret_cast<Record *>(std::uintptr_t{0xDEAD0001u});
 
-inline void stamp(Record &r, unsigned serial, int key) {
-    r.serial = serial;
-    r.key = key;
-    r.canary0 = canary(serial, 0);
-    r.canary1 = canary(serial, 1);
-    r.canary2 = canary(serial, 2);
-    r.canary3 = canary(serial, 3);
-    r.canary4 = canary(serial, 4);
-    r.nextA = r.prevA = r.nextB = r.prevB = poison;
+inline std::uint32_t canary(unsigned serial, unsigned n) {
+    return 0xC0DE0000u ^ (serial * 8u + n);
 }
 
-inline bool intact(const Record &r, unsigned serial) {
-    return r.serial == serial && r.canary0 == canary(serial, 0) && r.canary1 == canary(serial, 1) &&
-           r.canary2 == canary(serial, 2) && r.canary3 == canary(serial, 3) &&
-           r.canary4 == canary(serial, 4);
+inline void stamp(Record &r, unsigned serial, int key) {
+    r = {serial, key, 0, poison, 0, poison, 0, poison, 0, poison, 0};
+    for (unsigned n = 0; n < std::size(canaries); ++n) {
+        r.*canaries[n] = canary(serial, n);
+    }
 }
 
 // A set of records with serials 0, 1, ... and the given keys.
 class Records {
   public:
-    explicit Records(std::vector<int> keys) : records_(keys.size()) {
+    explicit Records(const std::vector<int> &keys) : records_(keys.size()) {
         for (unsigned n = 0; n < records_.size(); ++n) {
             stamp(records_[n], n, keys[n]);
         }
@@ -87,7 +78,9 @@ class Records {
     unsigned size() const { return static_cast<unsigned>(records_.size()); }
     void expect_intact() const {
         for (unsigned n = 0; n < records_.size(); ++n) {
-            EXPECT_TRUE(intact(records_[n], n)) << "record " << n << " was overwritten";
+            for (unsigned c = 0; c < std::size(canaries); ++c) {
+                EXPECT_EQ(records_[n].*canaries[c], canary(n, c)) << "record " << n;
+            }
         }
     }
 
@@ -133,8 +126,8 @@ inline std::vector<Record *> chain(void *first, const LinkField &field, unsigned
     return out;
 }
 
-// The plain model that randomized runs compare a list with: the elements in
-// order, and the element the list's cursor should rest on.
+// The plain model a list is compared with: the elements in order, and the
+// element the list's cursor should rest on.
 struct Model {
     std::list<Record *> items;
     Record *cursor = nullptr;
@@ -143,39 +136,97 @@ struct Model {
         return std::find(items.begin(), items.end(), r);
     }
     bool contains(const Record *r) { return find(r) != items.end(); }
+    Record *front() const { return items.empty() ? nullptr : items.front(); }
+    Record *back() const { return items.empty() ? nullptr : items.back(); }
     // The element behind r; null when r is the last one or not in the list.
     Record *after(const Record *r) {
         auto it = find(r);
         return it == items.end() || ++it == items.end() ? nullptr : *it;
     }
-    Record *at(std::size_t n) { return *std::next(items.begin(), static_cast<long>(n)); }
     // Links r behind predecessor, or first when predecessor is null.
     void insert_after(const Record *predecessor, Record *r) {
         items.insert(predecessor == nullptr ? items.begin() : std::next(find(predecessor)), r);
     }
-    // Puts r in front of the first element whose key is not smaller, and
-    // returns how many elements a scan from the front compares r with.
-    std::size_t insert_sorted(Record *r) {
-        auto pos = std::find_if(items.begin(), items.end(),
-                                [r](const Record *e) { return e->key >= r->key; });
-        std::size_t compared =
-            pos == items.end() ? items.size()
-                               : static_cast<std::size_t>(std::distance(items.begin(), pos)) + 1;
+    // Puts r in front of the first element whose key is not smaller, as a
+    // sorted insertion does, and checks its callback calls in the log from
+    // the logged-th on: each element from the front as the first item, r as
+    // the second, up to that element. Returns the number of calls checked.
+    std::size_t insert_sorted(Record *r, std::size_t logged = 0) {
+        const auto &calls = CompareLog::calls();
+        auto pos = items.begin();
+        for (; pos != items.end(); ++pos) {
+            EXPECT_TRUE(logged < calls.size() && calls[logged].first == *pos &&
+                        calls[logged].second == r)
+                << "call " << logged;
+            ++logged;
+            if ((*pos)->key >= r->key) {
+                break;
+            }
+        }
         items.insert(pos, r);
-        return compared;
+        return logged;
     }
     void erase(const Record *r) { items.erase(find(r)); }
     std::vector<Record *> vector() const { return {items.begin(), items.end()}; }
 };
 
-// What one step of a randomized run works with: the records outside the
-// model's list, one of them to insert (null when there is none), and an
-// element of the list or, now and then, null.
-struct Picks {
+// What an operation of a model run works with: a record outside the list
+// (null when there is none), an element of the list or null, more records
+// outside the list, and a number that chooses among equivalent forms.
+struct Args {
+    Record *fresh;
+    Record *member;
     std::vector<Record *> outside;
-    Record *fresh = nullptr;
-    Record *member = nullptr;
+    unsigned variant;
 };
+
+// Both drivers below take a Tracked type: one list under test with its
+// model, made by Tracked(n) on link pair n (0: A, 1: B), with push_back(r),
+// start() and next() applied to both, and check(records) comparing them.
+// Operations apply one library call to the list and its model, and check
+// what the call returns.
+template <class Tracked>
+using Operation = void (*)(Tracked &, const Args &);
+
+// Every operation on lists of 0 to 3 elements, with the cursor on each
+// element or past the end, for every member argument (null or each element)
+// and every variant.
+template <class Tracked, std::size_t N>
+void run_every_operation_on_short_lists(const Operation<Tracked> (&ops)[N]) {
+    for (unsigned n = 0; n <= 3; ++n) {
+        for (unsigned op = 0; op < N; ++op) {
+            for (unsigned member = 0; member <= n; ++member) {
+                for (unsigned cursor = 0; cursor <= n; ++cursor) {
+                    for (unsigned variant = 0; variant < 4; ++variant) {
+                        SCOPED_TRACE(::testing::Message()
+                                     << n << " elements, operation " << op << ", member " << member
+                                     << ", cursor " << cursor << ", variant " << variant);
+                        Records r({2, 1, 2, 0, 1, 3});
+                        Tracked t(0);
+                        for (unsigned k = 0; k < n; ++k) {
+                            t.push_back(r[k]);
+                        }
+                        t.start();
+                        for (unsigned k = 0; k < cursor; ++k) {
+                            t.next();
+                        }
+                        std::vector<Record *> outside;
+                        if (variant >= 2) {
+                            outside = {r[n + 1], r[n]};
+                        }
+                        ops[op](
+                            t, Args{r[n], member == 0 ? nullptr : r[member - 1], outside, variant});
+                        t.check(r);
+                        r.expect_intact();
+                        if (::testing::Test::HasFailure()) {
+                            return;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
 
 inline unsigned pick(std::mt19937 &rng, std::size_t n) {
     return static_cast<unsigned>(rng() % n);
@@ -190,51 +241,49 @@ inline std::vector<int> random_keys(std::mt19937 &rng, unsigned count, unsigned 
     return keys;
 }
 
-inline Picks pick_records(Records &r, Model &m, std::mt19937 &rng) {
-    Picks p;
-    for (unsigned n = 0; n < r.size(); ++n) {
-        if (!m.contains(r[n])) {
-            p.outside.push_back(r[n]);
+// Random operations on two lists that share 24 records through link pairs
+// A and B, each against its model, everything checked after every step.
+template <class Tracked, std::size_t N>
+void run_random_operations(const Operation<Tracked> (&ops)[N], unsigned seed) {
+    std::mt19937 rng(seed);
+    Records r(random_keys(rng, 24, 8));
+    Tracked lists[] = {Tracked(0), Tracked(1)};
+    for (int step = 0; step < 3000 && !::testing::Test::HasFailure(); ++step) {
+        SCOPED_TRACE(step);
+        Tracked &t = lists[pick(rng, 2)];
+        Args a{nullptr, nullptr, {}, pick(rng, 4)};
+        for (unsigned n = 0; n < r.size(); ++n) {
+            if (!t.model.contains(r[n])) {
+                a.outside.push_back(r[n]);
+            }
         }
+        std::shuffle(a.outside.begin(), a.outside.end(), rng);
+        if (!a.outside.empty()) {
+            a.fresh = a.outside.front();
+        }
+        a.outside.resize(pick(rng, std::min<std::size_t>(a.outside.size(), 6) + 1));
+        if (!t.model.items.empty() && pick(rng, 6) != 0) {
+            a.member = *std::next(t.model.items.begin(), pick(rng, t.model.items.size()));
+        }
+        ops[pick(rng, N)](t, a);
+        for (Tracked &each : lists) {
+            each.check(r);
+        }
+        r.expect_intact();
     }
-    if (!p.outside.empty()) {
-        p.fresh = p.outside[pick(rng, p.outside.size())];
-    }
-    if (!m.items.empty() && pick(rng, 6) != 0) {
-        p.member = m.at(pick(rng, m.items.size()));
-    }
-    return p;
 }
 
-// Sorted insertion, the same contract in both lists: a scan from the front
-// compares each element with the new one (as the second item) and stops in
-// front of the first that does not order before it, so equal keys end up in
-// the reverse of their arrival.
-struct SortedInsertionCase {
-    std::vector<int> keys; // inserted in this order, serials 0, 1, ...
-    std::vector<unsigned> expected;
-};
-inline const SortedInsertionCase sorted_insertion_cases[] = {
-    {{5}, {0}},
-    {{7, 7, 7}, {2, 1, 0}},
-    {{1, 2, 3}, {0, 1, 2}},
-    {{3, 2, 1}, {2, 1, 0}},
-    {{2, 1, 3, 2, 2}, {1, 4, 3, 0, 2}},
-};
-
-// Inserts the records in serial order with insert, checking that each scan
-// compares the elements of the chain (as contents returns it) from the front.
-template <class Insert, class Contents>
-void insert_all_sorted(Records &r, Insert insert, Contents contents) {
+// A record outside a list keeps the links that list gave it when it left,
+// all null, or never had any: they are all poison.
+inline void expect_outside_unlinked(Records &r, Model &m, std::vector<const LinkField *> links) {
     for (unsigned n = 0; n < r.size(); ++n) {
-        std::vector<Record *> before = contents();
-        CompareLog::calls().clear();
-        insert(r[n]);
-        const auto &calls = CompareLog::calls();
-        ASSERT_LE(calls.size(), before.size());
-        for (std::size_t k = 0; k < calls.size(); ++k) {
-            EXPECT_EQ(calls[k].first, before[k]);
-            EXPECT_EQ(calls[k].second, r[n]);
+        if (m.contains(r[n])) {
+            continue;
+        }
+        Record *first = r[n]->*links.front()->member;
+        EXPECT_TRUE(first == nullptr || first == poison) << "record " << n;
+        for (const LinkField *link : links) {
+            EXPECT_EQ(r[n]->*link->member, first) << "record " << n;
         }
     }
 }

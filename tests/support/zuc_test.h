@@ -2,6 +2,8 @@
 #ifndef LIBZUC_TESTS_ZUC_TEST_H
 #define LIBZUC_TESTS_ZUC_TEST_H
 
+#include "heap_wrap.h"
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -29,11 +31,10 @@ inline std::string check_report(const char *module, const char *function, const 
            escaped + ". failed";
 }
 
-// An allocator pair that records every call and can be told to refuse the
-// n-th allocation (counting from 1). Plain functions, as the C interface
-// wants; the state is global, so a test resets it first.
-// Element releases handed to a release callback can be logged in the same
-// timeline, so that a test sees how they interleave with the block releases.
+// An allocator pair for the generic list that logs every call and can refuse
+// the n-th allocation. Element releases handed to a release callback can be
+// logged in the same timeline, to see how they interleave with the block
+// releases. The state is global: a test resets it first.
 struct AllocEvent {
     enum Kind { Alloc, Free, Element } kind;
     std::size_t size; // Alloc: bytes asked for
@@ -44,26 +45,20 @@ class RecordingAllocator {
   public:
     static void reset() {
         events().clear();
-        fail_at_ = 0;
-        allocations_ = 0;
+        fail_at_ = allocations_ = 0;
         live_ = 0;
     }
-    // Refuse the n-th allocation from now on (0: refuse none).
+    // Refuse the n-th allocation from now on (1: the next one; 0: none).
     static void fail_at(unsigned n) { fail_at_ = n == 0 ? 0 : allocations_ + n; }
     static void *alloc(std::size_t size) {
-        ++allocations_;
-        void *block = allocations_ == fail_at_ ? nullptr : std::malloc(size);
-        if (block != nullptr) {
-            ++live_;
-        }
+        void *block = ++allocations_ == fail_at_ ? nullptr : std::malloc(size);
+        live_ += block != nullptr ? 1 : 0;
         events().push_back({AllocEvent::Alloc, size, block});
         return block;
     }
     static void release(void *block) {
         events().push_back({AllocEvent::Free, 0, block});
-        if (block != nullptr) {
-            --live_;
-        }
+        live_ -= block != nullptr ? 1 : 0;
         std::free(block);
     }
     static void release_element(void *element) {
@@ -73,8 +68,8 @@ class RecordingAllocator {
         static std::vector<AllocEvent> log;
         return log;
     }
-    // Blocks allocated and not yet released (the event log may be cleared
-    // in between; this count is kept apart from it).
+    // Blocks allocated and not yet released, whether or not the log was
+    // cleared in between.
     static int live_blocks() { return live_; }
 
   private:
@@ -82,6 +77,26 @@ class RecordingAllocator {
     static inline unsigned allocations_ = 0;
     static inline int live_ = 0;
 };
+
+// For programs that wrap the heap (heap_wrap.h): calls made() with the 1st,
+// 2nd, ... allocation refused until one call refuses none. made() builds an
+// object, releases it and tells whether it was made: it must not be while an
+// allocation is refused, and no call may leave a block allocated. Returns the
+// number of calls, the successful one included.
+template <class Made>
+unsigned runs_until_made(Made made) {
+    for (unsigned fail_at = 1; fail_at < 64; ++fail_at) {
+        Heap::start(fail_at);
+        const bool result = made();
+        const HeapCount count = Heap::stop();
+        EXPECT_EQ(count.live, 0u) << "allocation " << fail_at << " refused";
+        EXPECT_EQ(result, count.refused == 0) << "allocation " << fail_at << " refused";
+        if (count.refused == 0) {
+            return fail_at;
+        }
+    }
+    return 0;
+}
 
 // Death tests belong to suites named *DeathTest: GoogleTest runs those first
 // (before other threads exist), and the memcheck run filters them out by name.
