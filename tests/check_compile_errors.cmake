@@ -3,11 +3,8 @@
 # case compiles (so a broken command line cannot pass for a refusal).
 # Usage: cmake -DCXX=... -DSOURCE=... -DINCLUDE=... -P check_compile_errors.cmake
 cmake_minimum_required(VERSION 3.25)
-foreach(var CXX SOURCE INCLUDE)
-    if(NOT DEFINED ${var})
-        message(FATAL_ERROR "${var} is not set")
-    endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/check_script.cmake)
+require_vars(CXX SOURCE INCLUDE)
 
 # The diagnostic expected for CASE 1, 2, ...
 set(expected

@@ -4,12 +4,8 @@
 # the sizes of the table and of its section.
 # Usage: cmake -DLIB=... -DREADELF=... -P check_crc16_table.cmake
 cmake_minimum_required(VERSION 3.25)
-foreach(var LIB READELF)
-    if(NOT DEFINED ${var})
-        message(FATAL_ERROR "${var} is not set")
-    endif()
-endforeach()
-include(${CMAKE_CURRENT_LIST_DIR}/run_tool.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/check_script.cmake)
+require_vars(LIB READELF)
 
 # Runs `readelf <option> LIB` and returns the three groups of the first line
 # that matches regex; fails the check, naming what, when none does.

@@ -8,33 +8,19 @@
 # a definition in another object take the library's place.
 # Usage: cmake -DLIB=... -DOBJDUMP=... -DEXPECTED=... -P check_local_calls.cmake
 cmake_minimum_required(VERSION 3.25)
-foreach(var LIB OBJDUMP EXPECTED)
-    if(NOT DEFINED ${var})
-        message(FATAL_ERROR "${var} is not set")
-    endif()
-endforeach()
-include(${CMAKE_CURRENT_LIST_DIR}/run_tool.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/check_script.cmake)
+require_vars(LIB OBJDUMP EXPECTED)
 
 file(STRINGS "${EXPECTED}" exported REGEX "^[^#]")
 
 # Dynamic relocations: "<offset> <type> <symbol>[@version][+addend]".
 run_tool(relocations "${OBJDUMP}" -R "${LIB}")
-string(REGEX MATCHALL "\n[0-9a-f]+ +[A-Z0-9_]+ +[^@+\n ]+" lines "${relocations}")
-set(relocated "")
-foreach(line IN LISTS lines)
-    string(REGEX REPLACE ".* " "" name "${line}")
-    list(APPEND relocated "${name}")
-endforeach()
+regex_captures(relocated "\n[0-9a-f]+ +[A-Z0-9_]+ +([^@+\n ]+)" "${relocations}")
 list(REMOVE_DUPLICATES relocated)
 
 # Branch targets through the PLT: "<name@plt>" or "<name@plt+0x4>".
 run_tool(disassembly "${OBJDUMP}" -d "${LIB}")
-string(REGEX MATCHALL "<[A-Za-z0-9_.]+@plt" targets "${disassembly}")
-set(through_plt "")
-foreach(target IN LISTS targets)
-    string(REGEX REPLACE "^<(.*)@plt$" "\\1" name "${target}")
-    list(APPEND through_plt "${name}")
-endforeach()
+regex_captures(through_plt "<([A-Za-z0-9_.]+)@plt" "${disassembly}")
 list(REMOVE_DUPLICATES through_plt)
 
 set(failures "")

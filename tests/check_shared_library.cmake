@@ -6,15 +6,11 @@
 #   - it has no static constructors.
 # Usage: cmake -DLIB=... -DNM=... -DREADELF=... -DEXPECTED=... -P check_shared_library.cmake
 cmake_minimum_required(VERSION 3.25)
-foreach(var LIB NM READELF EXPECTED)
-    if(NOT DEFINED ${var})
-        message(FATAL_ERROR "${var} is not set")
-    endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/check_script.cmake)
+require_vars(LIB NM READELF EXPECTED)
 
 set(failures "")
 
-include(${CMAKE_CURRENT_LIST_DIR}/run_tool.cmake)
 
 # Lines "<value> <type> <name>[@[@]version]" of nm, as "type|name|version".
 function(symbol_entries text out)
@@ -80,12 +76,7 @@ endforeach()
 
 # Dynamic section.
 run_tool(dynamic "${READELF}" -d "${LIB}")
-string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*\\[([^]]+)\\]" needed_lines "${dynamic}")
-set(needed "")
-foreach(line IN LISTS needed_lines)
-    string(REGEX REPLACE ".*\\[([^]]+)\\]" "\\1" lib "${line}")
-    list(APPEND needed "${lib}")
-endforeach()
+regex_captures(needed "\\(NEEDED\\)[^\n]*\\[([^]]+)\\]" "${dynamic}")
 if(NOT needed STREQUAL "libc.so.6")
     string(APPEND failures "  needs '${needed}', expected only libc.so.6\n")
 endif()

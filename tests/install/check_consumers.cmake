@@ -11,7 +11,7 @@
 #        [-DEMULATOR=cmd|arg|...] -DLIBDIR=<lib folder below the prefix>
 #        -P check_consumers.cmake
 cmake_minimum_required(VERSION 3.25)
-include(${SOURCE_DIR}/../run_tool.cmake)
+include(${SOURCE_DIR}/../check_script.cmake)
 string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 
 file(REMOVE_RECURSE ${WORK_DIR})

@@ -7,7 +7,7 @@
 #        -DRUNTIME=<runtime package> -DSONAME=libzuc.so.N -DLIBRARY=libzuc.so.N.M.P
 #        -DHEADERS=a.h|b.h|... -P check_debs.cmake
 cmake_minimum_required(VERSION 3.25)
-include(${CMAKE_CURRENT_LIST_DIR}/../run_tool.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../check_script.cmake)
 string(REPLACE "|" ";" HEADERS "${HEADERS}")
 
 file(REMOVE_RECURSE ${WORK_DIR})
