@@ -1,0 +1,177 @@
+// What the models of the library's families share.
+//
+// A model is a compact reference of one family's contract, built from
+// standard containers, with one decoder that reads an operation sequence
+// from an Input: it applies each operation to the library and to itself and
+// stops the process at the first difference (a result, a structure read from
+// the record, a callback or heap call with its arguments, in order). The same
+// model runs under the fuzzer and in the replay test of every build.
+#ifndef ZUC_TESTS_MODEL_H
+#define ZUC_TESTS_MODEL_H
+
+#include "heap.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace zt {
+
+// Every choice of a decoder comes from here: from bytes (a fuzzer input, a
+// corpus file or a random run; past the end every byte reads 0), or from an
+// odometer that enumerates every sequence of `ops` operations, each choice of
+// pick(n) taking every value below n in turn. Either way the bytes consumed
+// are kept, so any run can be replayed from them.
+class Input {
+  public:
+    Input(const std::uint8_t *data, std::size_t size) : data_(data), size_(size) {}
+    Input(std::vector<unsigned> &digits, std::vector<unsigned> &bases, unsigned ops)
+        : digits_(&digits), bases_(&bases), ops_(ops) {}
+
+    bool next_op() {
+        const bool more = digits_ != nullptr ? ops_-- > 0 : pos_ < size_;
+        operations += more ? 1 : 0;
+        return more;
+    }
+    // Operations run by all inputs so far.
+    static inline unsigned long long operations = 0;
+    // A choice in 0 .. n - 1 (n up to 256).
+    unsigned pick(unsigned n) {
+        unsigned v = 0;
+        if (digits_ == nullptr) {
+            v = byte() % n;
+        } else if (pos_ < digits_->size()) {
+            v = (*digits_)[pos_++];
+        } else {
+            digits_->push_back(0);
+            bases_->push_back(n);
+            ++pos_;
+        }
+        return keep(v);
+    }
+    // A byte that is not worth enumerating (a sample, a key): fixed when
+    // enumerating.
+    unsigned raw() { return keep(digits_ != nullptr ? 0x5A : byte()); }
+    // A 32-bit value, often at an edge.
+    std::uint32_t u32() {
+        switch (pick(4)) {
+        case 0:
+            return raw();
+        case 1:
+            return UINT32_MAX - raw();
+        case 2:
+            return 0x80000000u ^ raw();
+        default:
+            return raw() << 24 | raw() << 16 | raw() << 8 | raw();
+        }
+    }
+    const std::string &trail() const { return trail_; }
+
+    // Moves the odometer to the next sequence; false after the last.
+    static bool advance(std::vector<unsigned> &digits, std::vector<unsigned> &bases) {
+        while (!digits.empty() && digits.back() + 1 == bases.back()) {
+            digits.pop_back();
+            bases.pop_back();
+        }
+        return !digits.empty() && ++digits.back() > 0;
+    }
+
+  private:
+    unsigned byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+    unsigned keep(unsigned v) {
+        trail_ += static_cast<char>(v);
+        return v;
+    }
+    const std::uint8_t *data_ = nullptr;
+    std::size_t size_ = 0, pos_ = 0;
+    std::vector<unsigned> *digits_ = nullptr, *bases_ = nullptr;
+    unsigned ops_ = 0;
+    std::string trail_;
+};
+
+// The input being run, for the report of a difference.
+inline const Input *current = nullptr;
+
+[[noreturn]] inline void fail(const char *file, int line, const char *what) {
+    std::fprintf(stderr, "%s:%d: library and model differ: %s\n", file, line, what);
+    if (current != nullptr) {
+        std::fprintf(stderr, "input:");
+        for (unsigned char c : current->trail()) {
+            std::fprintf(stderr, " %02x", c);
+        }
+        std::fprintf(stderr, "\n");
+    }
+    std::abort();
+}
+
+template <class T>
+unsigned long long number(const T &v) {
+    if constexpr (std::is_pointer_v<T> || std::is_null_pointer_v<T>) {
+        return reinterpret_cast<std::uintptr_t>(v);
+    } else {
+        return static_cast<unsigned long long>(v);
+    }
+}
+
+template <class A, class B>
+void check_eq(const A &got, const B &want, const char *what, const char *file, int line) {
+    if (!(got == want)) {
+        if constexpr (std::is_floating_point_v<A>) {
+            std::fprintf(stderr, "got %.17g, want %.17g\n", double(got), double(want));
+        } else {
+            std::fprintf(stderr, "got 0x%llx, want 0x%llx\n", number(got), number(want));
+        }
+        fail(file, line, what);
+    }
+}
+
+#define ZT_CHECK(cond) ((cond) ? void(0) : zt::fail(__FILE__, __LINE__, #cond))
+#define ZT_EQ(got, want) zt::check_eq(got, want, #got " == " #want, __FILE__, __LINE__)
+
+// The events since the last call must be exactly `want`; clears the log.
+inline void expect_events(const std::vector<Ev> &want, const char *file, int line) {
+    std::vector<Ev> &got = log();
+    if (got != want) {
+        std::size_t n = 0;
+        while (n < got.size() && n < want.size() && got[n] == want[n]) {
+            ++n;
+        }
+        for (const std::vector<Ev> *side : {static_cast<const std::vector<Ev> *>(&got), &want}) {
+            std::fprintf(stderr, "%s %zu events", side == &got ? "got" : "want", side->size());
+            for (std::size_t i = n; i < side->size() && i < n + 3; ++i) {
+                const Ev &e = (*side)[i];
+                std::fprintf(stderr, "%s %c(%#llx, %#llx, %#llx)", i == n ? ", from" : "", e.kind,
+                             number(e.a), number(e.b), number(e.c));
+            }
+            std::fprintf(stderr, "\n");
+        }
+        fail(file, line, "events");
+    }
+    got.clear();
+}
+#define ZT_EVENTS(...) zt::expect_events(__VA_ARGS__, __FILE__, __LINE__)
+
+// An opaque pointer made from a number, never dereferenced.
+inline void *fake(std::uintptr_t v) {
+    return reinterpret_cast<void *>(v);
+}
+inline std::uintptr_t num(const void *p) {
+    return reinterpret_cast<std::uintptr_t>(p);
+}
+
+} // namespace zt
+
+// The decoder of each family: runs the operations of one input.
+void model_llist(zt::Input &in);
+void model_slist(zt::Input &in);
+void model_dlist(zt::Input &in);
+void model_hashtab(zt::Input &in);
+void model_mempool(zt::Input &in);
+void model_zuqueue(zt::Input &in);
+void model_slidingaverage(zt::Input &in);
+void model_utilities(zt::Input &in);
+
+#endif
