@@ -1,6 +1,94 @@
+// Model of the memory pool: its stack array slot by slot (the free elements
+// from nallocated up, NULL below) and the bytes each element's last user left
+// in it (the model writes into every element it holds).
+#include <libzuc/mempool.h>
+
 #include "model.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 void model_mempool(zt::Input &in) {
+    const unsigned live = zt::Heap::live();
+    mempool *pool = nullptr;
+    unsigned n = 0, size = 0, ids[3] = {}; // record, elements, stack
+    std::vector<int> slots;                // element numbers, -1 for NULL
+    std::vector<unsigned> held;
+    std::vector<std::uint8_t> content; // the byte every element was last filled with
+    std::vector<zt::Ev> want;
+    zt::log().clear();
     while (in.next_op()) {
-        in.pick(2);
+        const unsigned op = in.pick(4);
+        if (pool == nullptr) {
+            const unsigned counts[] = {1, 2, 3, 7}, sizes[] = {1, 4, 6, 16};
+            n = counts[in.pick(4)];
+            size = sizes[in.pick(4)];
+            const unsigned refused = in.pick(4);
+            const unsigned id = zt::Heap::next_id();
+            zt::Heap::refuse(refused);
+            pool = mempool_create(n, size);
+            zt::Heap::refuse(0);
+            const std::size_t bytes[] = {sizeof(mempool), std::size_t{n} * size, n * sizeof(void *)};
+            for (unsigned b = 0; b < 3 && b + 1 <= (refused == 0 ? 3 : refused); ++b) {
+                const bool refusal = b + 1 == refused;
+                want.push_back({refusal ? 'R' : 'A', std::uintptr_t(b == 0 ? 'm' : 'c'), bytes[b], refusal ? 0 : id + b});
+                ids[b] = id + b;
+            }
+            for (unsigned b = refused == 0 ? 0 : refused - 1; b-- > 0;) {
+                want.push_back({'F', 'f', ids[b]}); // released newest first
+            }
+            ZT_EQ(pool == nullptr, refused != 0);
+            slots.resize(n);
+            for (unsigned e = 0; e < n; ++e) {
+                slots[e] = int(e); // handed out in address order at first
+            }
+            held.clear();
+            content.assign(n, 0);
+        } else if (op == 0) {
+            mempool_destroy(pool);
+            mempool_destroy(nullptr);
+            pool = nullptr;
+            for (unsigned b : {2, 1, 0}) {
+                want.push_back({'F', 'f', ids[b]});
+            }
+        } else if (op == 1) { // the element on top of the stack, holding what its last user left
+            auto *got = static_cast<std::uint8_t *>(mempool_alloc(pool));
+            const unsigned top = unsigned(held.size());
+            ZT_EQ(got, top == n ? nullptr : static_cast<std::uint8_t *>(pool->elements) + slots[top] * size);
+            if (top < n) {
+                const unsigned e = unsigned(slots[top]);
+                for (unsigned b = 0; b < size; ++b) {
+                    ZT_EQ(got[b], content[e]);
+                }
+                content[e] = std::uint8_t(in.raw() | 1);
+                std::memset(got, content[e], size);
+                slots[top] = -1;
+                held.push_back(e);
+            }
+        } else { // any element held, or NULL, goes back on top
+            const unsigned which = in.pick(unsigned(held.size()) + 1);
+            mempool_free(pool, which == 0 ? nullptr : static_cast<std::uint8_t *>(pool->elements) + held[which - 1] * size);
+            if (which != 0) {
+                slots[held.size() - 1] = int(held[which - 1]);
+                held.erase(held.begin() + which - 1);
+            }
+        }
+        ZT_EVENTS(want);
+        want.clear();
+        if (pool != nullptr) {
+            ZT_EQ(pool->nelements, n);
+            ZT_EQ(pool->elementsize, size);
+            ZT_EQ(pool->nallocated, held.size());
+            ZT_EQ(zt::Heap::id(pool), ids[0]);
+            ZT_EQ(zt::Heap::id(pool->elements), ids[1]);
+            ZT_EQ(zt::Heap::id(pool->stack), ids[2]);
+            for (unsigned s = 0; s < n; ++s) {
+                ZT_EQ(pool->stack[s], slots[s] < 0 ? nullptr : static_cast<std::uint8_t *>(pool->elements) + slots[s] * size);
+            }
+        }
     }
+    mempool_destroy(pool);
+    zt::log().clear();
+    ZT_EQ(zt::Heap::live(), live);
 }

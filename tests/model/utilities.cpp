@@ -1,6 +1,111 @@
+// Model of the stateless utilities: CRC-16/XMODEM computed bit by bit from
+// the polynomial (no table), the search maps as plain scans of random tables,
+// and aligned allocation against what posix_memalign accepts.
+#include <libzuc/crc16.h>
+#include <libzuc/searchmap.h>
+#include <libzuc/zucmem.h>
+
 #include "model.h"
-void model_utilities(zt::Input &in) {
-    while (in.next_op()) {
-        in.pick(2);
+
+#include <vector>
+
+namespace {
+
+std::uint16_t crc_bitwise(const std::vector<std::uint8_t> &bytes) {
+    unsigned crc = 0;
+    for (std::uint8_t b : bytes) {
+        crc ^= unsigned(b) << 8;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 0x8000) != 0 ? (crc << 1) ^ 0x1021 : crc << 1;
+        }
     }
+    return std::uint16_t(crc);
+}
+
+void crc(zt::Input &in) {
+    std::vector<std::uint8_t> bytes(in.pick(3) == 0 ? 0 : in.raw() % 64);
+    for (auto &b : bytes) {
+        b = std::uint8_t(in.raw());
+    }
+    std::uint16_t got = std::uint16_t(in.raw() * 257); // never read
+    zuclib_crc16Calc(bytes.empty() ? nullptr : bytes.data(), &got, std::uint32_t(bytes.size()));
+    ZT_EQ(got, crc_bitwise(bytes));
+    std::uint16_t running = 0; // the same, byte by byte, and the CRC appended checks to 0
+    for (std::uint8_t b : bytes) {
+        zuclib_crc16Update(b, &running);
+    }
+    ZT_EQ(running, got);
+    bytes.push_back(std::uint8_t(got >> 8));
+    bytes.push_back(std::uint8_t(got));
+    zuclib_crc16Calc(bytes.data(), &got, std::uint32_t(bytes.size()));
+    ZT_EQ(got, 0);
+}
+
+// Keys and values from a small set, 65535 among them, so that repeats, the
+// sentinel key and entries past the sentinel all occur.
+void maps(zt::Input &in) {
+    static const std::uint32_t numbers[] = {1, 2, 70000, ZUCLIB_UINT_UINT_MAP_END, 0};
+    static const char names[4][2] = {"a", "b", "c", "d"};
+    const unsigned n = in.pick(6);
+    std::vector<zuclib_uint_uint_map_entry> keyed;
+    std::vector<zuclib_str_uint_map_entry> named;
+    for (unsigned i = 0; i < n; ++i) {
+        keyed.push_back({numbers[in.raw() % 5], numbers[in.raw() % 5] + i});
+        named.push_back({in.raw() % 4 == 0 ? nullptr : names[i % 4], numbers[in.raw() % 5]});
+    }
+    keyed.push_back({ZUCLIB_UINT_UINT_MAP_END, 0});
+    named.push_back({nullptr, 0});
+    const std::uint32_t wanted = numbers[in.pick(5)];
+    std::uint32_t value = ZUCLIB_UINT_UINT_MAP_END;
+    for (const auto &e : keyed) {
+        if (e.key == ZUCLIB_UINT_UINT_MAP_END || e.key == wanted) {
+            value = e.key == wanted && e.key != ZUCLIB_UINT_UINT_MAP_END ? e.value : value;
+            break;
+        }
+    }
+    const char *name = nullptr;
+    for (const auto &e : named) {
+        if (e.str == nullptr || e.value == wanted) {
+            name = e.str;
+            break;
+        }
+    }
+    ZT_EQ(zuclib_search_uint_uint_map(keyed.data(), wanted), value);
+    ZT_EQ(zuclib_search_str_uint_map(named.data(), wanted), name);
+}
+
+// Even alignments only (an odd one aborts); posix_memalign takes powers of
+// two from the pointer size up and refuses the others with a NULL result.
+void aligned(zt::Input &in) {
+    static const unsigned alignments[] = {sizeof(void *), 16, 4096, 0, 2, 6, 24};
+    const unsigned a = alignments[in.pick(7)];
+    const unsigned size = in.pick(3) * 50;
+    const bool refused = in.pick(2) != 0;
+    const bool valid = a >= sizeof(void *) && (a & (a - 1)) == 0;
+    const unsigned id = zt::Heap::next_id();
+    zt::Heap::refuse(refused ? 1 : 0);
+    void *got = zu_memalign(a, size);
+    zt::Heap::refuse(0);
+    if (refused) {
+        ZT_EVENTS({{'R', 'p', size}});
+    } else {
+        ZT_EVENTS(valid ? std::vector<zt::Ev>{{'A', 'p', size, id}} : std::vector<zt::Ev>{});
+    }
+    ZT_EQ(got == nullptr, refused || !valid);
+    ZT_EQ(zt::num(got) % (valid ? a : 1), 0u);
+    zu_free(got);
+    zu_free(nullptr);
+    ZT_EVENTS(got == nullptr ? std::vector<zt::Ev>{} : std::vector<zt::Ev>{{'F', 'f', id}});
+}
+
+} // namespace
+
+void model_utilities(zt::Input &in) {
+    const unsigned live = zt::Heap::live();
+    zt::log().clear();
+    while (in.next_op()) {
+        const unsigned op = in.pick(3);
+        (op == 0 ? crc : op == 1 ? maps : aligned)(in);
+    }
+    ZT_EQ(zt::Heap::live(), live);
 }

@@ -1,6 +1,120 @@
+// Model of the queue, both forms: a deque of the elements and the counts of
+// elements added and taken, from which both indexes follow; every slot after
+// every operation, and the bytes of the caller's buffer past the queue.
+#include <libzuc/zuqueue.h>
+
 #include "model.h"
+
+#include <cstring>
+#include <deque>
+
+namespace {
+
+void release(void *elem) {
+    zt::log().push_back({'X', zt::num(elem)});
+}
+
+} // namespace
+
 void model_zuqueue(zt::Input &in) {
+    const unsigned live = zt::Heap::live();
+    alignas(void *) unsigned char buffer[sizeof(zuqueue) + 8 * sizeof(void *) + 16];
+    zuqueue *q = nullptr;
+    bool in_place = false;
+    unsigned capacity = 0, added = 0, taken = 0, ids[2] = {};
+    std::deque<std::uintptr_t> queued;
+    std::vector<zt::Ev> want;
+    zt::log().clear();
     while (in.next_op()) {
-        in.pick(2);
+        const unsigned op = in.pick(4);
+        if (q == nullptr) {
+            static const unsigned capacities[] = {1, 2, 3, 8, 0};
+            in_place = in.pick(2) != 0;
+            capacity = capacities[in.pick(in_place ? 4 : 5)];
+            added = taken = 0;
+            queued.clear();
+            if (in_place) { // exactly the size needed, or a little more
+                const unsigned size = zuqueue_size(capacity);
+                ZT_EQ(size, sizeof(zuqueue) + capacity * sizeof(void *));
+                std::memset(buffer, 0xEE, sizeof buffer);
+                q = zuqueue_inplace_new(buffer, size + in.pick(2) * 7, capacity);
+                ZT_EQ(q, reinterpret_cast<zuqueue *>(buffer));
+            } else {
+                const unsigned refused = in.pick(3);
+                ids[0] = zt::Heap::next_id();
+                ids[1] = ids[0] + 1;
+                zt::Heap::refuse(refused);
+                q = zuqueue_new(capacity);
+                zt::Heap::refuse(0);
+                want.push_back(refused == 1 ? zt::Ev{'R', 'm', sizeof(zuqueue)} : zt::Ev{'A', 'm', sizeof(zuqueue), ids[0]});
+                if (refused != 1) {
+                    want.push_back(refused == 2 ? zt::Ev{'R', 'c', capacity * sizeof(void *)}
+                                                : zt::Ev{'A', 'c', capacity * sizeof(void *), ids[1]});
+                }
+                if (refused == 2) {
+                    want.push_back({'F', 'f', ids[0]});
+                }
+                ZT_EQ(q == nullptr, refused != 0);
+            }
+        } else if (op == 0) { // release, handing the rest over oldest first, or not
+            const bool with = in.pick(2) != 0;
+            if (with) {
+                for (std::uintptr_t e : queued) {
+                    want.push_back({'X', e});
+                }
+                taken += unsigned(queued.size());
+                queued.clear();
+            }
+            (in_place ? zuqueue_inplace_free : zuqueue_free)(q, with ? release : nullptr);
+            (in_place ? zuqueue_inplace_free : zuqueue_free)(nullptr, release);
+            if (!in_place) {
+                want.push_back({'F', 'f', ids[1]});
+                want.push_back({'F', 'f', ids[0]});
+            }
+            q = nullptr; // an in-place queue's buffer is the caller's again
+        } else if (op == 1) {
+            const std::uintptr_t e = 0x1000 + 16 * (added + in.pick(2));
+            const bool room = queued.size() < capacity;
+            ZT_EQ(zuqueue_add(q, zt::fake(e)), room ? 1 : 0);
+            if (room) {
+                queued.push_back(e);
+                ++added;
+            }
+        } else {
+            ZT_EQ(zuqueue_get(q), zt::fake(queued.empty() ? 0 : queued.front()));
+            if (!queued.empty()) {
+                queued.pop_front();
+                ++taken;
+            }
+        }
+        ZT_EVENTS(want);
+        want.clear();
+        if (q == nullptr) {
+            continue;
+        }
+        ZT_EQ(q->capacity, capacity);
+        ZT_EQ(q->count, queued.size());
+        if (capacity > 0) {
+            ZT_EQ(q->write_index, (capacity - 1 + added) % capacity);
+            ZT_EQ(q->read_index, (capacity - 1 + taken) % capacity);
+        }
+        if (in_place) {
+            ZT_EQ(q->members, reinterpret_cast<void **>(buffer + sizeof(zuqueue)));
+            for (std::size_t b = sizeof(zuqueue) + capacity * sizeof(void *); b < sizeof buffer; ++b) {
+                ZT_EQ(buffer[b], 0xEE);
+            }
+        } else {
+            ZT_EQ(zt::Heap::id(q), ids[0]);
+            ZT_EQ(zt::Heap::id(q->members), ids[1]);
+        }
+        for (unsigned s = 0; s < capacity; ++s) { // queued elements oldest first from read_index + 1
+            const unsigned age = (s + capacity - (taken % capacity)) % capacity;
+            ZT_EQ(zt::num(q->members[s]), age < queued.size() ? queued[age] : 0);
+        }
     }
+    if (q != nullptr && !in_place) {
+        zuqueue_free(q, nullptr);
+    }
+    zt::log().clear();
+    ZT_EQ(zt::Heap::live(), live);
 }

@@ -21,40 +21,37 @@
 namespace zt {
 
 // Every choice of a decoder comes from here: from bytes (a fuzzer input, a
-// corpus file or a random run; past the end every byte reads 0), or from an
-// odometer that enumerates every sequence of `ops` operations, each choice of
-// pick(n) taking every value below n in turn. Either way the bytes consumed
-// are kept, so any run can be replayed from them.
+// corpus file or a random run; past the end every byte reads 0), or after the
+// bytes from an odometer that enumerates every sequence of `ops` further
+// operations, each pick(n) taking every value below n in turn. Either way the
+// bytes consumed are kept, so any run can be replayed from them alone.
 class Input {
   public:
-    Input(const std::uint8_t *data, std::size_t size) : data_(data), size_(size) {}
-    Input(std::vector<unsigned> &digits, std::vector<unsigned> &bases, unsigned ops)
-        : digits_(&digits), bases_(&bases), ops_(ops) {}
+    Input(const std::uint8_t *data, std::size_t size, std::vector<unsigned> *digits = nullptr,
+          std::vector<unsigned> *bases = nullptr, unsigned ops = 0)
+        : data_(data), size_(size), digits_(digits), bases_(bases), ops_(ops) {}
 
     bool next_op() {
-        const bool more = digits_ != nullptr ? ops_-- > 0 : pos_ < size_;
+        const bool more = pos_ < size_ || (digits_ != nullptr && ops_-- > 0);
         operations += more ? 1 : 0;
         return more;
     }
-    // Operations run by all inputs so far.
-    static inline unsigned long long operations = 0;
     // A choice in 0 .. n - 1 (n up to 256).
     unsigned pick(unsigned n) {
-        unsigned v = 0;
-        if (digits_ == nullptr) {
-            v = byte() % n;
-        } else if (pos_ < digits_->size()) {
-            v = (*digits_)[pos_++];
-        } else {
+        if (pos_ < size_ || digits_ == nullptr) {
+            return keep(byte() % n);
+        }
+        if (odometer_ == digits_->size()) {
             digits_->push_back(0);
             bases_->push_back(n);
-            ++pos_;
         }
-        return keep(v);
+        return keep((*digits_)[odometer_++]);
     }
-    // A byte that is not worth enumerating (a sample, a key): fixed when
-    // enumerating.
-    unsigned raw() { return keep(digits_ != nullptr ? 0x5A : byte()); }
+    // A byte not worth enumerating (a sample, a key): when enumerating, a
+    // fixed function of its place in the sequence.
+    unsigned raw() {
+        return keep(pos_ < size_ || digits_ == nullptr ? byte() : (trail_.size() * 167 + 13) & 0xFF);
+    }
     // A 32-bit value, often at an edge.
     std::uint32_t u32() {
         switch (pick(4)) {
@@ -69,6 +66,9 @@ class Input {
         }
     }
     const std::string &trail() const { return trail_; }
+
+    // Operations run by all inputs so far.
+    static inline unsigned long long operations = 0;
 
     // Moves the odometer to the next sequence; false after the last.
     static bool advance(std::vector<unsigned> &digits, std::vector<unsigned> &bases) {
@@ -85,10 +85,10 @@ class Input {
         trail_ += static_cast<char>(v);
         return v;
     }
-    const std::uint8_t *data_ = nullptr;
-    std::size_t size_ = 0, pos_ = 0;
-    std::vector<unsigned> *digits_ = nullptr, *bases_ = nullptr;
-    unsigned ops_ = 0;
+    const std::uint8_t *data_;
+    std::size_t size_, pos_ = 0, odometer_ = 0;
+    std::vector<unsigned> *digits_, *bases_;
+    unsigned ops_;
     std::string trail_;
 };
 
