@@ -21,7 +21,9 @@
 #ifndef LIBZUC_LLIST_HPP
 #define LIBZUC_LLIST_HPP
 
-#include <libzuc/detail.hpp>
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/llist.h>
 
 #include <cstddef>
@@ -360,4 +362,5 @@ class sublist : public detail::list_base<T, detail::free_list<T, void>> {
 
 } // namespace zuc
 
+#endif // C++20
 #endif

@@ -17,7 +17,9 @@
 #ifndef LIBZUC_MEMPOOL_HPP
 #define LIBZUC_MEMPOOL_HPP
 
-#include <libzuc/detail.hpp>
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/mempool.h>
 
 #include <climits>
@@ -97,4 +99,5 @@ class pool {
 
 } // namespace zuc
 
+#endif // C++20
 #endif

@@ -15,7 +15,9 @@
 #ifndef LIBZUC_SLIDINGAVERAGE_HPP
 #define LIBZUC_SLIDINGAVERAGE_HPP
 
-#include <libzuc/detail.hpp>
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/slidingaverage.h>
 
 #include <climits>
@@ -118,4 +120,5 @@ class inplace_sliding_average : public detail::average_ops<inplace_sliding_avera
 
 } // namespace zuc
 
+#endif // C++20
 #endif

@@ -12,6 +12,9 @@
 #ifndef LIBZUC_ZUCMEM_HPP
 #define LIBZUC_ZUCMEM_HPP
 
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/zucmem.h>
 
 #include <algorithm>
@@ -54,4 +57,5 @@ aligned_ptr<T[]> aligned_array(std::size_t count,
 
 } // namespace zuc
 
+#endif // C++20
 #endif

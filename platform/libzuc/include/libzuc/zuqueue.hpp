@@ -20,7 +20,9 @@
 #ifndef LIBZUC_ZUQUEUE_HPP
 #define LIBZUC_ZUQUEUE_HPP
 
-#include <libzuc/detail.hpp>
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/zuqueue.h>
 
 #include <cstddef>
@@ -126,4 +128,5 @@ class inplace_queue : public detail::queue_ops<inplace_queue<T, N, Release>, T> 
 
 } // namespace zuc
 
+#endif // C++20
 #endif
