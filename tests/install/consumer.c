@@ -59,6 +59,15 @@ int main(void) {
         zuqueue_free(q, countRelease);
         expect(released == 1, "zuqueue_free released one element");
     }
+    /* The in-place form in a static buffer made as zuqueue.h shows. */
+    static union {
+        zuqueue record;
+        unsigned char bytes[ZUQUEUE_SIZE(2)];
+    } buf;
+    zuqueue *inplace = zuqueue_inplace_new(&buf, sizeof buf, 2);
+    expect(zuqueue_add(inplace, &a) == 1 && zuqueue_add(inplace, &b) == 1 &&
+               zuqueue_add(inplace, &c) == 0 && zuqueue_get(inplace) == &a,
+           "in-place queue of two");
 
     /* Sorted insertion through a link member of the caller's record. */
     Item items[] = {{3, NULL, NULL}, {1, NULL, NULL}, {2, NULL, NULL}};

@@ -122,8 +122,8 @@ class inplace_queue : public detail::queue_ops<inplace_queue<T, N, Release>, T> 
 
   private:
     static constexpr zuqueue_release_fn released = detail::release_callback<T, Release>();
-    // The record, then one pointer slot per element: zuqueue_size(N) bytes.
-    alignas(zuqueue) unsigned char buffer_[sizeof(zuqueue) + N * sizeof(void *)];
+    // The record, then one pointer slot per element, aligned for both.
+    alignas(zuqueue) unsigned char buffer_[ZUQUEUE_SIZE(N)];
 };
 
 } // namespace zuc
