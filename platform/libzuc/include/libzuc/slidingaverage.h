@@ -26,8 +26,13 @@
  *     } buf;
  *     SlidingAverage *avg = SlidingAverage_inplace_create(&buf, sizeof buf, WINDOW);
  *
- * On the 32-bit target the record is 24 bytes and the address need only be a
- * multiple of 4; on a 64-bit host the record is 32 bytes and wants 8.
+ * The buffer's address need only be a multiple of 4, on every platform: the
+ * functions reach the record at that alignment, although SlidingAverage
+ * itself asks for 8 wherever uint64_t does (the 32-bit target included; the
+ * union above gives 8). The record is 24 bytes on the 32-bit target and 32
+ * on a 64-bit host. Where the address is not a multiple of
+ * alignof(SlidingAverage), use the object through the functions only, not
+ * through its fields.
  *
  * Caller errors (a NULL object or buffer, a zero window, a buffer too small
  * or misaligned) abort with the standard assertion report; the checks listed
