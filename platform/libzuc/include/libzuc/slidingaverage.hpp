@@ -80,7 +80,8 @@ class sliding_average : public detail::average_ops<sliding_average> {
     explicit sliding_average(SlidingAverage *owned) noexcept : avg_(owned) {}
 
     // The C object, still owned.
-    SlidingAverage *native() const noexcept { return avg_.get(); }
+    SlidingAverage *native() noexcept { return avg_.get(); }
+    const SlidingAverage *native() const noexcept { return avg_.get(); }
     // Gives the C object up: the caller destroys it with SlidingAverage_destroy.
     SlidingAverage *release() noexcept { return avg_.release(); }
 

@@ -81,7 +81,8 @@ class queue : public detail::queue_ops<queue<T, Release>, T> {
     explicit queue(zuqueue *owned) noexcept : q_(owned) {}
 
     // The C queue, still owned.
-    zuqueue *native() const noexcept { return q_.get(); }
+    zuqueue *native() noexcept { return q_.get(); }
+    const zuqueue *native() const noexcept { return q_.get(); }
     // Gives the C queue up: the caller frees it with zuqueue_free.
     zuqueue *release() noexcept { return q_.release(); }
 
