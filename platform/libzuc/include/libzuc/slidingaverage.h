@@ -62,10 +62,13 @@ typedef struct SlidingAverage {
 SlidingAverage *SlidingAverage_create(unsigned int maxEntries);
 
 /* Makes an empty window of maxEntries samples inside buf (bufsize bytes, see
- * above for sizing) and returns buf. Allocates nothing. Aborts, in this order:
- * "buf", "maxEntries <= (UINT_MAX - sizeof *p) / sizeof *p->log" (record and
- * ring must fit in 32 bits), "bufsize >= maxEntries * sizeof *p->log + sizeof *p",
- * "(intptr_t)buf % 4 == 0", "maxEntries > 0". */
+ * above for sizing) and returns buf. Allocates nothing. Aborts: "buf",
+ * "maxEntries <= (UINT_MAX - sizeof *p) / sizeof *p->log",
+ * "bufsize >= maxEntries * sizeof *p->log + sizeof *p",
+ * "(intptr_t)buf % 4 == 0", "maxEntries > 0",
+ * "(intptr_t)p->log % sizeof *p->log == 0" (checked in this order; the second
+ * as record and ring must fit in 32 bits; the last always holds once the
+ * third has passed). */
 SlidingAverage *SlidingAverage_inplace_create(void *buf, unsigned int bufsize,
                                               unsigned int maxEntries);
 

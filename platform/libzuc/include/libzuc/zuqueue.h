@@ -88,12 +88,14 @@ unsigned int zuqueue_size(unsigned int capacity);
 zuqueue *zuqueue_inplace_new(void *mem, unsigned int memsize, unsigned int capacity);
 
 /* Queues elem as the newest element. Returns 1, or 0 when the queue is full
- * (the caller keeps elem). Aborts: "p != NULL", "elem != NULL" (even when
- * full); "p->members[i] == NULL" if the slots were damaged. */
+ * (the caller keeps elem). Aborts: "p != NULL", "elem != NULL",
+ * "p->members[i] == NULL" (the second even when full, the third only if the
+ * slots were damaged). */
 int zuqueue_add(zuqueue *p, void *elem);
 
 /* Removes and returns the oldest element, or NULL when the queue is empty.
- * Aborts: "p != NULL"; "elem != NULL" if the slots were damaged. */
+ * Aborts: "p != NULL", "elem != NULL" (the second only if the slots were
+ * damaged). */
 void *zuqueue_get(zuqueue *p);
 
 /* Hands every element still queued, oldest first and already removed, to a
