@@ -152,7 +152,7 @@ struct FacadeList {
     void sort() {
         l.sort([](const Rec *a, const Rec *b) { return a->key < b->key; });
     }
-    list *native() const { return l.get(); }
+    const list *native() const { return l.native(); }
 };
 
 // Makes a list, appends n records, walks them and frees the list.
