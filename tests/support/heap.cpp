@@ -27,7 +27,7 @@ std::unordered_map<const void *, unsigned> &blocks() {
 }
 
 bool refused(char source, unsigned long long bytes) {
-    if ((refuse_at != 0 && --refuse_at == 0) || bytes >= 0x80000000ULL) {
+    if ((refuse_at != 0 && --refuse_at == 0) || bytes >= 0x10000000ULL) {
         zt::log().push_back({'R', std::uintptr_t(source), std::uintptr_t(bytes)});
         return true;
     }

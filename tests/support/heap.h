@@ -9,8 +9,8 @@
 //
 // Fresh blocks from malloc and posix_memalign are filled with a garbage byte,
 // so a field the library forgets to set shows in a plain release run, not
-// only under a sanitizer. Requests of 2 GiB and more are refused, as a 32-bit
-// system would; refusing the n-th allocation from now is a mode.
+// only under a sanitizer. Requests of 256 MiB and more are refused, as a small
+// 32-bit system would; refusing the n-th allocation from now is a mode.
 #ifndef ZUC_TESTS_HEAP_H
 #define ZUC_TESTS_HEAP_H
 

@@ -1,0 +1,404 @@
+// The contract in tables: every check and a call that trips it; the hostile
+// 32-bit sizes on either side of each wrap point; and values worked out by
+// hand where a model could share a mistake with the code.
+#include <libzuc/crc16.h>
+#include <libzuc/dlist.h>
+#include <libzuc/hashtab.h>
+#include <libzuc/llist.h>
+#include <libzuc/mempool.h>
+#include <libzuc/searchmap.h>
+#include <libzuc/slidingaverage.h>
+#include <libzuc/slist.h>
+#include <libzuc/zucmem.h>
+#include <libzuc/zuqueue.h>
+
+#include "heap.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <functional>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+int x, y;
+list *one() {
+    return list_add(list_new(nullptr, nullptr), &x);
+}
+list *sub() {
+    return sublist_copy(one());
+}
+HashTab *table() {
+    static HashTab t;
+    HashTab_init(
+        &t, [](const void *, unsigned) { return 0u; },
+        [](const void *a, const void *b) { return a == b ? 1 : 0; }, 4, nullptr);
+    return &t;
+}
+alignas(8) unsigned char buf[256];
+
+struct Check {
+    const char *module, *function, *expression;
+    void (*trip)(); // null for the one check no call can trip
+};
+#define ROW(module, function, expression, ...)                                                   \
+    Check { module, function, expression, [] { __VA_ARGS__; } }
+
+const Check checks[] = {
+    ROW("llist", "list_clear", "lst != NULL", list_clear(nullptr, nullptr)),
+    ROW("llist", "list_add", "lst != NULL", list_add(nullptr, &x)),
+    ROW("llist", "list_add", "!lst->is_sublist", list_add(sub(), &x)),
+    ROW("llist", "list_add", "!lst->is_sublist", list_merge(sub(), one())), // merging into one
+    ROW("llist", "list_insert", "lst != NULL", list_insert(nullptr, &x)),
+    ROW("llist", "list_insert", "!lst->is_sublist", list_insert(sub(), &x)),
+    ROW("llist", "list_remove_node", "lst != NULL", list_remove_node(nullptr, nullptr)),
+    ROW("llist", "list_remove_node", "node != NULL", list_remove_node(one(), nullptr)),
+    ROW("llist", "list_delete", "lst != NULL", list_delete(nullptr, nullptr, nullptr)),
+    ROW("llist", "list_delete", "!lst->is_sublist", list_delete(sub(), nullptr, nullptr)),
+    // refused before the release callback runs
+    ROW("llist", "list_delete", "node != NULL", list_delete(one(), nullptr, [](void *) { std::abort(); })),
+    ROW("llist", "list_first", "lst != NULL", list_first(nullptr)),
+    ROW("llist", "list_last", "lst != NULL", list_last(nullptr)),
+    ROW("llist", "list_get", "i.node != NULL", list_get(list_iterator{nullptr})),
+    ROW("llist", "list_at", "lst != NULL", list_at(nullptr, 0)),
+    ROW("llist", "list_at", "idx < list_size(lst)", list_at(one(), 1)),
+    ROW("llist", "list_get_item", "lst != NULL", list_get_item(nullptr, 0)),
+    ROW("llist", "list_get_item", "index < list_size(lst)", list_get_item(one(), 1)),
+    ROW("llist", "list_find_data", "lst", list_find_data(nullptr, &x)),
+    ROW("llist", "list_find", "lst", list_find(nullptr, &x, nullptr)),
+    ROW("llist", "list_find", "cmp", list_find(one(), &x, nullptr)),
+    ROW("llist", "list_foreach", "lst != NULL", list_foreach(nullptr, &x, nullptr)),
+    ROW("llist", "list_foreach", "f != NULL", list_foreach(one(), &x, nullptr)),
+    ROW("llist", "list_sort", "lst != NULL", list_sort(nullptr, nullptr)),
+    ROW("llist", "list_sort", "func != NULL", list_sort(list_new(nullptr, nullptr), nullptr)),
+    ROW("llist", "sublist_create", "lst != NULL", sublist_create(nullptr, nullptr, &x)),
+    ROW("llist", "sublist_create", "include_node != NULL", sublist_create(one(), nullptr, &x)),
+    ROW("llist", "sublist_create_neg", "lst != NULL", sublist_create_neg(nullptr, nullptr, &x)),
+    ROW("llist", "sublist_create_neg", "include_node != NULL", sublist_create_neg(one(), nullptr, &x)),
+    ROW("llist", "list_copy", "lst != NULL", list_copy(nullptr, nullptr, nullptr)),
+    ROW("llist", "list_copy", "copier != NULL", list_copy(one(), nullptr, nullptr)),
+    ROW("llist", "list_merge", "src != NULL", list_merge(nullptr, nullptr)),
+    ROW("llist", "list_merge", "dest != NULL", list_merge(nullptr, one())),
+    ROW("hashtab", "HashTab_lookup", "p != NULL", HashTab_lookup(nullptr, &x)),
+    ROW("hashtab", "HashTab_lookup", "key != NULL", HashTab_lookup(table(), nullptr)),
+    ROW("hashtab", "HashTab_lookup", "key != NULL", HashTab_store(table(), nullptr, &x)),
+    ROW("hashtab", "HashTab_delete", "p != NULL", HashTab_delete(nullptr, &x)),
+    ROW("hashtab", "HashTab_delete", "key != NULL", HashTab_delete(table(), nullptr)),
+    ROW("hashtab", "HashTab_store", "bucket != NULL", HashTab *t = table(); t->freeList = nullptr;
+          HashTab_store(t, &x, &x)),
+    ROW("mempool", "mempool_create", "nelements > 0", mempool_create(0, 0)),
+    ROW("mempool", "mempool_create", "elementsize > 0", mempool_create(1, 0)),
+    ROW("mempool", "mempool_alloc", "pool != NULL", mempool_alloc(nullptr)),
+    ROW("mempool", "mempool_free", "pool != NULL", mempool_free(nullptr, nullptr)),
+    ROW("mempool", "mempool_free", "pool->nallocated > 0", mempool_free(mempool_create(1, 4), &x)),
+    ROW("mempool", "stack_pop", "element != STACK_SENTINEL", mempool *p = mempool_create(1, 4);
+          p->stack[0] = nullptr; mempool_alloc(p)),
+    ROW("mempool", "stack_push", "pool->stack[pool->nallocated] == STACK_SENTINEL",
+          mempool *p = mempool_create(1, 4); void *e = mempool_alloc(p); p->stack[0] = e;
+          mempool_free(p, e)),
+    ROW("zuqueue", "zuqueue_inplace_new", "mem != NULL", zuqueue_inplace_new(nullptr, 0, 0)),
+    ROW("zuqueue", "zuqueue_inplace_new", "memsize > 0", zuqueue_inplace_new(buf, 0, 0)),
+    ROW("zuqueue", "zuqueue_inplace_new", "capacity > 0", zuqueue_inplace_new(buf, 64, 0)),
+    ROW("zuqueue", "zuqueue_inplace_new", "capacity <= ZUQUEUE_MAX_CAPACITY",
+          zuqueue_inplace_new(buf, UINT_MAX, ZUQUEUE_MAX_CAPACITY + 1)),
+    ROW("zuqueue", "zuqueue_inplace_new", "memsize >= zuqueue_size(capacity)",
+          zuqueue_inplace_new(buf, zuqueue_size(1) - 1, 1)),
+    ROW("zuqueue", "zuqueue_inplace_new", "memsize >= zuqueue_size(capacity)",
+          zuqueue_inplace_new(buf, zuqueue_size(ZUQUEUE_MAX_CAPACITY) - 1, ZUQUEUE_MAX_CAPACITY)),
+    ROW("zuqueue", "zuqueue_add", "p != NULL", zuqueue_add(nullptr, &x)),
+    ROW("zuqueue", "zuqueue_add", "elem != NULL", zuqueue_add(zuqueue_new(0), nullptr)), // even full
+    ROW("zuqueue", "zuqueue_add", "p->members[i] == NULL", zuqueue *q = zuqueue_new(1);
+          q->members[0] = &x; zuqueue_add(q, &y)),
+    ROW("zuqueue", "zuqueue_get", "p != NULL", zuqueue_get(nullptr)),
+    ROW("zuqueue", "zuqueue_get", "elem != NULL", zuqueue *q = zuqueue_new(1); zuqueue_add(q, &x);
+          q->members[0] = nullptr; zuqueue_get(q)),
+    ROW("slidingaverage", "SlidingAverage_create", "maxEntries > 0", SlidingAverage_create(0)),
+    ROW("slidingaverage", "SlidingAverage_inplace_create", "buf",
+          SlidingAverage_inplace_create(nullptr, 0, 0)),
+    ROW("slidingaverage", "SlidingAverage_inplace_create",
+          "maxEntries <= (UINT_MAX - sizeof *p) / sizeof *p->log",
+          SlidingAverage_inplace_create(buf, UINT_MAX, (UINT_MAX - sizeof(SlidingAverage)) / 4 + 1)),
+    ROW("slidingaverage", "SlidingAverage_inplace_create",
+          "bufsize >= maxEntries * sizeof *p->log + sizeof *p",
+          SlidingAverage_inplace_create(buf, sizeof(SlidingAverage) + 3, 1)),
+    ROW("slidingaverage", "SlidingAverage_inplace_create",
+          "bufsize >= maxEntries * sizeof *p->log + sizeof *p",
+          const unsigned most = (UINT_MAX - sizeof(SlidingAverage)) / 4;
+          SlidingAverage_inplace_create(buf, most * 4 + sizeof(SlidingAverage) - 1, most)),
+    ROW("slidingaverage", "SlidingAverage_inplace_create", "(intptr_t)buf % 4 == 0",
+          SlidingAverage_inplace_create(buf + 2, 64, 1)),
+    ROW("slidingaverage", "SlidingAverage_inplace_create", "maxEntries > 0",
+          SlidingAverage_inplace_create(buf, 64, 0)),
+    // Cannot fail once the buffer is 4-aligned: the ring follows the record.
+    Check{"slidingaverage", "SlidingAverage_inplace_create", "(intptr_t)p->log % sizeof *p->log == 0", nullptr},
+    ROW("slidingaverage", "SlidingAverage_Reset", "p != NULL", SlidingAverage_Reset(nullptr)),
+    ROW("slidingaverage", "SlidingAverage_Reset", "p->log", SlidingAverage *p = SlidingAverage_create(1);
+          p->log = nullptr; SlidingAverage_Reset(p)),
+    ROW("slidingaverage", "SlidingAverage_Add", "p != NULL", SlidingAverage_Add(nullptr, 1)),
+    ROW("slidingaverage", "SlidingAverage_GetAverage", "p", SlidingAverage_GetAverage(nullptr)),
+    ROW("slidingaverage", "SlidingAverage_NoOfEntries", "p", SlidingAverage_NoOfEntries(nullptr)),
+    ROW("slidingaverage", "SlidingAverage_GetVariance", "p != NULL", SlidingAverage_GetVariance(nullptr)),
+    ROW("searchmap", "zuclib_search_uint_uint_map", "map != NULL", zuclib_search_uint_uint_map(nullptr, 1)),
+    ROW("searchmap", "zuclib_search_str_uint_map", "map != NULL", zuclib_search_str_uint_map(nullptr, 1)),
+    ROW("zucmem", "zu_memalign", "(alignment % 2) == 0", zu_memalign(3, 8)),
+};
+
+void PrintTo(const Check &c, std::ostream *out) {
+    *out << c.function << ": " << c.expression;
+}
+
+class ContractDeathTest : public ::testing::TestWithParam<Check> {};
+
+// The whole report line: module path, a line, the bare function name and the
+// expression exactly as written.
+TEST_P(ContractDeathTest, ReportsTheCheckAndAborts) {
+    const Check &c = GetParam();
+    if (c.trip != nullptr) {
+        std::string expression = c.expression;
+        expression = std::regex_replace(expression, std::regex(R"([\\.\[\](){}*+?|^$])"), R"(\$&)");
+        EXPECT_DEATH(c.trip(), std::string("platform/libzuc/") + c.module + ":[0-9]+: " +
+                                   c.function + ": Assertion ." + expression + ". failed");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Checks, ContractDeathTest, ::testing::ValuesIn(checks));
+
+// The checks the code makes, the abort texts each header documents, and the
+// texts the table above trips are one and the same set, module by module.
+TEST(Contract, ChecksHeadersAndDeathTestsAgree) {
+    using Texts = std::map<std::string, std::set<std::string>>;
+    Texts code, headers, tested;
+    const auto read = [](const std::string &path) {
+        std::ifstream in(std::string(ZUC_SOURCE_DIR) + "/platform/libzuc/" + path);
+        EXPECT_TRUE(in) << path;
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const auto collect = [](const std::string &text, const std::regex &re, std::set<std::string> &to) {
+        for (std::sregex_iterator m(text.begin(), text.end(), re), end; m != end; ++m) {
+            to.insert((*m)[1]);
+        }
+    };
+    const std::regex quoted(R"re("([^"]+)")re"), block(R"(Aborts[^*]*(\*[^/][^*]*)*\*/)");
+    for (const Check &c : checks) {
+        tested[c.module].insert(c.expression);
+        collect(read(std::string(c.module) + ".cpp"), std::regex(R"(ZUC_CHECK\((.*)\);)"), code[c.module]);
+        const std::string header = read(std::string("include/libzuc/") + c.module + ".h");
+        for (std::sregex_iterator m(header.begin(), header.end(), block), end; m != end; ++m) {
+            collect(m->str(), quoted, headers[c.module]);
+        }
+    }
+    EXPECT_EQ(code, tested);
+    EXPECT_EQ(headers, tested);
+}
+
+// ---- Hostile sizes ----
+
+// The heap calls during f as text: "Am20" for malloc asked for 20 bytes,
+// "Rc8" for a refused calloc of 8, "F" for a release.
+template <class F>
+std::string heap_calls(F f) {
+    zt::log().clear();
+    const unsigned live = zt::Heap::live();
+    f();
+    std::string text;
+    for (const zt::Ev &e : zt::log()) {
+        text.append(text.empty() ? "" : " ").push_back(e.kind);
+        if (e.kind != 'F') {
+            text.append(1, char(e.a)).append(std::to_string(e.b));
+        }
+    }
+    EXPECT_EQ(zt::Heap::live(), live);
+    return text;
+}
+
+// Above each limit nothing is allocated; at the limit the whole size is asked
+// for (and refused, as on a small system) and what was taken is given back.
+TEST(Contract, HostileSizesNeverWrap) {
+    const unsigned hmax = HASHTAB_MAX_CAPACITY, qmax = ZUQUEUE_MAX_CAPACITY, smax = UINT_MAX / 4;
+    const auto bytes = [](unsigned long long n, std::size_t each) { return std::to_string(n * each); };
+    const struct {
+        std::function<bool()> make;
+        std::string calls;
+    } rows[] = {
+        {[] { HashTab t; return HashTab_init(&t, nullptr, nullptr, HASHTAB_MAX_CAPACITY, nullptr) != 0; },
+         "Rm" + bytes(hmax, sizeof(HashTabBucket))},
+        {[] { return zuqueue_new(ZUQUEUE_MAX_CAPACITY) != nullptr; },
+         "Am" + std::to_string(sizeof(zuqueue)) + " Rc" + bytes(qmax, sizeof(void *)) + " F"},
+        {[] { return SlidingAverage_create(UINT_MAX / 4) != nullptr; },
+         "Am" + std::to_string(sizeof(SlidingAverage)) + " Rm" + bytes(smax, 4) + " F"},
+        {[] { return mempool_create(65537, 65535) != nullptr; },
+         "Am" + std::to_string(sizeof(mempool)) + " Rc" + bytes(65537, 65535) + " F"},
+        {[] { return mempool_create(1, UINT_MAX) != nullptr; },
+         "Am" + std::to_string(sizeof(mempool)) + " Rc" + bytes(1, UINT_MAX) + " F"},
+        {[] { return mempool_create((1u << 30) - 1, 1) != nullptr; },
+         "Am" + std::to_string(sizeof(mempool)) + " Rc" + bytes((1u << 30) - 1, 1) + " F"},
+    };
+    for (const auto &row : rows) {
+        bool made = true;
+        EXPECT_EQ(heap_calls([&] { made = row.make(); }), row.calls);
+        EXPECT_FALSE(made) << row.calls;
+    }
+    for (unsigned capacity : {hmax + 1, UINT_MAX / 2, UINT_MAX / 2 + 1, UINT_MAX, 0u}) {
+        HashTab t;
+        std::memset(&t, 0xA5, sizeof t);
+        EXPECT_EQ(heap_calls([&] { EXPECT_EQ(HashTab_init(&t, nullptr, nullptr, capacity, nullptr), 0); }), "");
+        EXPECT_EQ(t.buckets, nullptr);
+        EXPECT_EQ(t.tableSize + t.capacity, 0u);
+    }
+    for (unsigned capacity : {qmax + 1, 1073741819u, UINT_MAX - 4, UINT_MAX}) {
+        EXPECT_EQ(heap_calls([&] { EXPECT_EQ(zuqueue_new(capacity), nullptr); }), "");
+        EXPECT_EQ(zuqueue_size(capacity), UINT_MAX) << capacity;
+    }
+    EXPECT_EQ(zuqueue_size(qmax), sizeof(zuqueue) + qmax * sizeof(void *));
+    for (unsigned entries : {smax + 1, UINT_MAX / 2, UINT_MAX}) {
+        EXPECT_EQ(heap_calls([&] { EXPECT_EQ(SlidingAverage_create(entries), nullptr); }), "");
+    }
+    for (auto [n, size] : {std::pair{65536u, 65536u}, {2u, 1u << 31}, {UINT_MAX, 2u}, {1u << 30, 1u}}) {
+        EXPECT_EQ(heap_calls([&] { EXPECT_EQ(mempool_create(n, size), nullptr); }), "");
+    }
+}
+
+// ---- Values worked out by hand ----
+
+std::vector<std::pair<int, int>> compared;
+int by_key(const void *earlier, const void *later) {
+    const int a = *static_cast<const int *>(earlier), b = *static_cast<const int *>(later);
+    compared.emplace_back(a, b);
+    return a > b ? 42 : a < b ? INT_MIN : 0;
+}
+
+TEST(Contract, SortsCallTheComparisonAsWorkedOutByHand) {
+    // Whole passes of n - 1 comparisons until one exchanges nothing.
+    const struct {
+        std::vector<int> keys;
+        std::size_t calls;
+    } sorts[] = {{{}, 0},       {{5}, 0},        {{1, 2}, 1},           {{2, 1}, 2},
+                 {{3, 2, 1}, 6}, {{2, 3, 4, 1}, 12}, {{4, 1, 2, 3}, 6}, {{2, 1, 2, 1}, 9}};
+    for (const auto &s : sorts) {
+        std::vector<int> keys = s.keys;
+        list *l = list_new(nullptr, nullptr);
+        for (int &k : keys) {
+            list_add(l, &k);
+        }
+        compared.clear();
+        list_sort(l, by_key);
+        EXPECT_EQ(compared.size(), s.calls);
+        list_free(l, nullptr);
+    }
+    int k[] = {3, 1, 2};
+    list *l = list_new(nullptr, nullptr);
+    for (int &each : k) {
+        list_add(l, &each);
+    }
+    compared.clear();
+    list_sort(l, by_key);
+    EXPECT_EQ(compared, (std::vector<std::pair<int, int>>{{3, 1}, {3, 2}, {1, 2}, {2, 3}}));
+    list_free(l, nullptr);
+
+    // The intrusive insertion sort is not stable: [b1, c, b2] gives [b2, b1, c].
+    struct Rec {
+        int key;
+        Rec *next;
+    } b1{1, nullptr}, c{2, nullptr}, b2{1, nullptr};
+    List s;
+    List_makeList(&s, offsetof(Rec, next), [](const void *a, const void *b) {
+        return static_cast<const Rec *>(a)->key - static_cast<const Rec *>(b)->key;
+    });
+    for (Rec *r : {&b1, &c, &b2}) {
+        List_insertLast(&s, r);
+    }
+    List_sortList(&s);
+    EXPECT_EQ(s.first, &b2);
+    EXPECT_EQ(b2.next, &b1);
+    EXPECT_EQ(b1.next, &c);
+    EXPECT_EQ(s.last, &c);
+}
+
+TEST(Contract, TableSizesHashesAndChecksums) {
+    const unsigned sizes[][2] = {{1, 3},   {2, 5},   {3, 7},   {4, 11},  {5, 11},  {6, 13},  {7, 17},
+                                 {8, 17},  {9, 19},  {10, 23}, {11, 23}, {16, 37}, {100, 211}};
+    for (const auto &s : sizes) {
+        HashTab t;
+        ASSERT_EQ(HashTab_init(&t, nullptr, nullptr, s[0], nullptr), 1);
+        EXPECT_EQ(t.tableSize, s[1]) << s[0];
+        HashTab_destroy(&t);
+    }
+    EXPECT_EQ(HashTab_hashMem("abc", 11, 3), 5u);
+    EXPECT_EQ(HashTab_hashMem("abc", 3, 3), 0u);
+    EXPECT_EQ(HashTab_hashMem("abc", 0, 0), 0u);
+
+    const struct {
+        const char *data;
+        std::uint32_t len;
+        std::uint16_t crc;
+    } crcs[] = {{"123456789", 9, 0x31C3}, {"abc", 3, 0x9DD6}, {"\0", 1, 0}, {"\0\0abc", 5, 0x9DD6},
+                {"123456789\x31\xC3", 11, 0}};
+    for (const auto &c : crcs) {
+        std::uint16_t got = 0xFFFF;
+        zuclib_crc16Calc(c.data, &got, c.len);
+        EXPECT_EQ(got, c.crc) << c.data;
+    }
+    std::uint16_t running = 0;
+    zuclib_crc16Update(0x01, &running);
+    EXPECT_EQ(running, 0x1021);
+
+    static const zuclib_uint_uint_map_entry codes[] = {{5, 1}, {70000, 7}, {5, 2}, {ZUCLIB_UINT_UINT_MAP_END, 3}, {9, 9}};
+    static const zuclib_str_uint_map_entry names[] = {{"idle", 0}, {"busy", 1}, {"also busy", 1}, {nullptr, 2}};
+    EXPECT_EQ(zuclib_search_uint_uint_map(codes, 70000), 7u);
+    EXPECT_EQ(zuclib_search_uint_uint_map(codes, 5), 1u);
+    EXPECT_EQ(zuclib_search_uint_uint_map(codes, 9), ZUCLIB_UINT_UINT_MAP_END);
+    EXPECT_STREQ(zuclib_search_str_uint_map(names, 1), "busy");
+    EXPECT_EQ(zuclib_search_str_uint_map(names, 2), nullptr);
+}
+
+TEST(Contract, SlidingAveragesWorkedOutByHand) {
+    const struct {
+        unsigned window;
+        std::vector<unsigned> samples;
+        double mean, weighted;
+        unsigned variance, write_index;
+    } cases[] = {
+        {2, {1, 3}, 2.0, 7.0 / 3, 1, 0},
+        {2, {0, 3}, 1.5, 2.0, 2, 0}, // the mean 1.5 is truncated to 1: (1 + 4) / 2
+        {3, {1, 2, 3, 4}, 3.0, 20.0 / 6, 0, 1},
+        {10, {1, 1000, 7, 5, 9, 4, 4, 2, 8}, 1040.0 / 9, 2227.0 / 45, 0, 9}, // not full yet
+        {2, {UINT_MAX, UINT_MAX}, 4294967295.0, 4294967295.0, 0, 0},
+        {1, {9, 4}, 4.0, 4.0, 0, 0},
+    };
+    for (const auto &c : cases) {
+        SlidingAverage *p = SlidingAverage_create(c.window);
+        for (unsigned s : c.samples) {
+            SlidingAverage_Add(p, s);
+        }
+        EXPECT_EQ(SlidingAverage_GetAverage(p), c.mean);
+        EXPECT_EQ(SlidingAverage_GetWeightedAverage(p), c.weighted);
+        EXPECT_EQ(SlidingAverage_GetVariance(p), c.variance);
+        EXPECT_EQ(p->writeIndex, c.write_index);
+        SlidingAverage_destroy(p);
+    }
+}
+
+// What the unchecked walks do with a NULL list or callback, as their header
+// says: the list counts as empty, a callback as one that goes on.
+TEST(Contract, UncheckedWalksTakeNullAsDocumented) {
+    list *l = one();
+    EXPECT_EQ(list_dual_foreach(nullptr, &x, &x, nullptr), 1);
+    EXPECT_EQ(list_dual_foreach(l, &x, &x, nullptr), 1);
+    EXPECT_EQ(list_foreach_reversed(l, &x, nullptr), 1);
+    EXPECT_EQ(list_foreach_sep(l, &x, nullptr, nullptr), 1);
+    EXPECT_EQ(list_count(nullptr, nullptr, &x), 0u);
+    EXPECT_EQ(list_size(nullptr), 0u);
+    EXPECT_EQ(list_empty(nullptr), 1);
+    EXPECT_EQ(sublist_copy(nullptr), nullptr);
+    EXPECT_EQ(sublist_adaptor(l, nullptr), nullptr);
+    list_free(l, nullptr);
+}
+
+} // namespace
