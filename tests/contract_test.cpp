@@ -18,8 +18,8 @@
 
 #include <climits>
 #include <cstring>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <regex>
 #include <set>
@@ -48,8 +48,10 @@ struct Check {
     const char *module, *function, *expression;
     void (*trip)(); // null for the one check no call can trip
 };
-#define ROW(module, function, expression, ...)                                                   \
-    Check { module, function, expression, [] { __VA_ARGS__; } }
+#define ROW(module, function, expression, ...)                                                     \
+    Check {                                                                                        \
+        module, function, expression, [] { __VA_ARGS__; }                                          \
+    }
 
 const Check checks[] = {
     ROW("llist", "list_clear", "lst != NULL", list_clear(nullptr, nullptr)),
@@ -63,7 +65,8 @@ const Check checks[] = {
     ROW("llist", "list_delete", "lst != NULL", list_delete(nullptr, nullptr, nullptr)),
     ROW("llist", "list_delete", "!lst->is_sublist", list_delete(sub(), nullptr, nullptr)),
     // refused before the release callback runs
-    ROW("llist", "list_delete", "node != NULL", list_delete(one(), nullptr, [](void *) { std::abort(); })),
+    ROW("llist", "list_delete", "node != NULL",
+        list_delete(one(), nullptr, [](void *) { std::abort(); })),
     ROW("llist", "list_first", "lst != NULL", list_first(nullptr)),
     ROW("llist", "list_last", "lst != NULL", list_last(nullptr)),
     ROW("llist", "list_get", "i.node != NULL", list_get(list_iterator{nullptr})),
@@ -81,7 +84,8 @@ const Check checks[] = {
     ROW("llist", "sublist_create", "lst != NULL", sublist_create(nullptr, nullptr, &x)),
     ROW("llist", "sublist_create", "include_node != NULL", sublist_create(one(), nullptr, &x)),
     ROW("llist", "sublist_create_neg", "lst != NULL", sublist_create_neg(nullptr, nullptr, &x)),
-    ROW("llist", "sublist_create_neg", "include_node != NULL", sublist_create_neg(one(), nullptr, &x)),
+    ROW("llist", "sublist_create_neg", "include_node != NULL",
+        sublist_create_neg(one(), nullptr, &x)),
     ROW("llist", "list_copy", "lst != NULL", list_copy(nullptr, nullptr, nullptr)),
     ROW("llist", "list_copy", "copier != NULL", list_copy(one(), nullptr, nullptr)),
     ROW("llist", "list_merge", "src != NULL", list_merge(nullptr, nullptr)),
@@ -92,61 +96,67 @@ const Check checks[] = {
     ROW("hashtab", "HashTab_delete", "p != NULL", HashTab_delete(nullptr, &x)),
     ROW("hashtab", "HashTab_delete", "key != NULL", HashTab_delete(table(), nullptr)),
     ROW("hashtab", "HashTab_store", "bucket != NULL", HashTab *t = table(); t->freeList = nullptr;
-          HashTab_store(t, &x, &x)),
+        HashTab_store(t, &x, &x)),
     ROW("mempool", "mempool_create", "nelements > 0", mempool_create(0, 0)),
     ROW("mempool", "mempool_create", "elementsize > 0", mempool_create(1, 0)),
     ROW("mempool", "mempool_alloc", "pool != NULL", mempool_alloc(nullptr)),
     ROW("mempool", "mempool_free", "pool != NULL", mempool_free(nullptr, nullptr)),
     ROW("mempool", "mempool_free", "pool->nallocated > 0", mempool_free(mempool_create(1, 4), &x)),
     ROW("mempool", "stack_pop", "element != STACK_SENTINEL", mempool *p = mempool_create(1, 4);
-          p->stack[0] = nullptr; mempool_alloc(p)),
+        p->stack[0] = nullptr; mempool_alloc(p)),
     ROW("mempool", "stack_push", "pool->stack[pool->nallocated] == STACK_SENTINEL",
-          mempool *p = mempool_create(1, 4); void *e = mempool_alloc(p); p->stack[0] = e;
-          mempool_free(p, e)),
+        mempool *p = mempool_create(1, 4);
+        void *e = mempool_alloc(p); p->stack[0] = e; mempool_free(p, e)),
     ROW("zuqueue", "zuqueue_inplace_new", "mem != NULL", zuqueue_inplace_new(nullptr, 0, 0)),
     ROW("zuqueue", "zuqueue_inplace_new", "memsize > 0", zuqueue_inplace_new(buf, 0, 0)),
     ROW("zuqueue", "zuqueue_inplace_new", "capacity > 0", zuqueue_inplace_new(buf, 64, 0)),
     ROW("zuqueue", "zuqueue_inplace_new", "capacity <= ZUQUEUE_MAX_CAPACITY",
-          zuqueue_inplace_new(buf, UINT_MAX, ZUQUEUE_MAX_CAPACITY + 1)),
+        zuqueue_inplace_new(buf, UINT_MAX, ZUQUEUE_MAX_CAPACITY + 1)),
     ROW("zuqueue", "zuqueue_inplace_new", "memsize >= zuqueue_size(capacity)",
-          zuqueue_inplace_new(buf, zuqueue_size(1) - 1, 1)),
+        zuqueue_inplace_new(buf, zuqueue_size(1) - 1, 1)),
     ROW("zuqueue", "zuqueue_inplace_new", "memsize >= zuqueue_size(capacity)",
-          zuqueue_inplace_new(buf, zuqueue_size(ZUQUEUE_MAX_CAPACITY) - 1, ZUQUEUE_MAX_CAPACITY)),
+        zuqueue_inplace_new(buf, zuqueue_size(ZUQUEUE_MAX_CAPACITY) - 1, ZUQUEUE_MAX_CAPACITY)),
     ROW("zuqueue", "zuqueue_add", "p != NULL", zuqueue_add(nullptr, &x)),
-    ROW("zuqueue", "zuqueue_add", "elem != NULL", zuqueue_add(zuqueue_new(0), nullptr)), // even full
+    ROW("zuqueue", "zuqueue_add", "elem != NULL",
+        zuqueue_add(zuqueue_new(0), nullptr)), // even full
     ROW("zuqueue", "zuqueue_add", "p->members[i] == NULL", zuqueue *q = zuqueue_new(1);
-          q->members[0] = &x; zuqueue_add(q, &y)),
+        q->members[0] = &x; zuqueue_add(q, &y)),
     ROW("zuqueue", "zuqueue_get", "p != NULL", zuqueue_get(nullptr)),
     ROW("zuqueue", "zuqueue_get", "elem != NULL", zuqueue *q = zuqueue_new(1); zuqueue_add(q, &x);
-          q->members[0] = nullptr; zuqueue_get(q)),
+        q->members[0] = nullptr; zuqueue_get(q)),
     ROW("slidingaverage", "SlidingAverage_create", "maxEntries > 0", SlidingAverage_create(0)),
     ROW("slidingaverage", "SlidingAverage_inplace_create", "buf",
-          SlidingAverage_inplace_create(nullptr, 0, 0)),
+        SlidingAverage_inplace_create(nullptr, 0, 0)),
     ROW("slidingaverage", "SlidingAverage_inplace_create",
-          "maxEntries <= (UINT_MAX - sizeof *p) / sizeof *p->log",
-          SlidingAverage_inplace_create(buf, UINT_MAX, (UINT_MAX - sizeof(SlidingAverage)) / 4 + 1)),
+        "maxEntries <= (UINT_MAX - sizeof *p) / sizeof *p->log",
+        SlidingAverage_inplace_create(buf, UINT_MAX, (UINT_MAX - sizeof(SlidingAverage)) / 4 + 1)),
     ROW("slidingaverage", "SlidingAverage_inplace_create",
-          "bufsize >= maxEntries * sizeof *p->log + sizeof *p",
-          SlidingAverage_inplace_create(buf, sizeof(SlidingAverage) + 3, 1)),
+        "bufsize >= maxEntries * sizeof *p->log + sizeof *p",
+        SlidingAverage_inplace_create(buf, sizeof(SlidingAverage) + 3, 1)),
     ROW("slidingaverage", "SlidingAverage_inplace_create",
-          "bufsize >= maxEntries * sizeof *p->log + sizeof *p",
-          const unsigned most = (UINT_MAX - sizeof(SlidingAverage)) / 4;
-          SlidingAverage_inplace_create(buf, most * 4 + sizeof(SlidingAverage) - 1, most)),
+        "bufsize >= maxEntries * sizeof *p->log + sizeof *p",
+        const unsigned most = (UINT_MAX - sizeof(SlidingAverage)) / 4;
+        SlidingAverage_inplace_create(buf, most * 4 + sizeof(SlidingAverage) - 1, most)),
     ROW("slidingaverage", "SlidingAverage_inplace_create", "(intptr_t)buf % 4 == 0",
-          SlidingAverage_inplace_create(buf + 2, 64, 1)),
+        SlidingAverage_inplace_create(buf + 2, 64, 1)),
     ROW("slidingaverage", "SlidingAverage_inplace_create", "maxEntries > 0",
-          SlidingAverage_inplace_create(buf, 64, 0)),
+        SlidingAverage_inplace_create(buf, 64, 0)),
     // Cannot fail once the buffer is 4-aligned: the ring follows the record.
-    Check{"slidingaverage", "SlidingAverage_inplace_create", "(intptr_t)p->log % sizeof *p->log == 0", nullptr},
+    Check{"slidingaverage", "SlidingAverage_inplace_create",
+          "(intptr_t)p->log % sizeof *p->log == 0", nullptr},
     ROW("slidingaverage", "SlidingAverage_Reset", "p != NULL", SlidingAverage_Reset(nullptr)),
-    ROW("slidingaverage", "SlidingAverage_Reset", "p->log", SlidingAverage *p = SlidingAverage_create(1);
-          p->log = nullptr; SlidingAverage_Reset(p)),
+    ROW("slidingaverage", "SlidingAverage_Reset", "p->log",
+        SlidingAverage *p = SlidingAverage_create(1);
+        p->log = nullptr; SlidingAverage_Reset(p)),
     ROW("slidingaverage", "SlidingAverage_Add", "p != NULL", SlidingAverage_Add(nullptr, 1)),
     ROW("slidingaverage", "SlidingAverage_GetAverage", "p", SlidingAverage_GetAverage(nullptr)),
     ROW("slidingaverage", "SlidingAverage_NoOfEntries", "p", SlidingAverage_NoOfEntries(nullptr)),
-    ROW("slidingaverage", "SlidingAverage_GetVariance", "p != NULL", SlidingAverage_GetVariance(nullptr)),
-    ROW("searchmap", "zuclib_search_uint_uint_map", "map != NULL", zuclib_search_uint_uint_map(nullptr, 1)),
-    ROW("searchmap", "zuclib_search_str_uint_map", "map != NULL", zuclib_search_str_uint_map(nullptr, 1)),
+    ROW("slidingaverage", "SlidingAverage_GetVariance", "p != NULL",
+        SlidingAverage_GetVariance(nullptr)),
+    ROW("searchmap", "zuclib_search_uint_uint_map", "map != NULL",
+        zuclib_search_uint_uint_map(nullptr, 1)),
+    ROW("searchmap", "zuclib_search_str_uint_map", "map != NULL",
+        zuclib_search_str_uint_map(nullptr, 1)),
     ROW("zucmem", "zu_memalign", "(alignment % 2) == 0", zu_memalign(3, 8)),
 };
 
@@ -180,7 +190,8 @@ TEST(Contract, ChecksHeadersAndDeathTestsAgree) {
         EXPECT_TRUE(in) << path;
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    const auto collect = [](const std::string &text, const std::regex &re, std::set<std::string> &to) {
+    const auto collect = [](const std::string &text, const std::regex &re,
+                            std::set<std::string> &to) {
         for (std::sregex_iterator m(text.begin(), text.end(), re), end; m != end; ++m) {
             to.insert((*m)[1]);
         }
@@ -188,7 +199,8 @@ TEST(Contract, ChecksHeadersAndDeathTestsAgree) {
     const std::regex quoted(R"re("([^"]+)")re"), block(R"(Aborts[^*]*(\*[^/][^*]*)*\*/)");
     for (const Check &c : checks) {
         tested[c.module].insert(c.expression);
-        collect(read(std::string(c.module) + ".cpp"), std::regex(R"(ZUC_CHECK\((.*)\);)"), code[c.module]);
+        collect(read(std::string(c.module) + ".cpp"), std::regex(R"(ZUC_CHECK\((.*)\);)"),
+                code[c.module]);
         const std::string header = read(std::string("include/libzuc/") + c.module + ".h");
         for (std::sregex_iterator m(header.begin(), header.end(), block), end; m != end; ++m) {
             collect(m->str(), quoted, headers[c.module]);
@@ -222,12 +234,17 @@ std::string heap_calls(F f) {
 // for (and refused, as on a small system) and what was taken is given back.
 TEST(Contract, HostileSizesNeverWrap) {
     const unsigned hmax = HASHTAB_MAX_CAPACITY, qmax = ZUQUEUE_MAX_CAPACITY, smax = UINT_MAX / 4;
-    const auto bytes = [](unsigned long long n, std::size_t each) { return std::to_string(n * each); };
+    const auto bytes = [](unsigned long long n, std::size_t each) {
+        return std::to_string(n * each);
+    };
     const struct {
         std::function<bool()> make;
         std::string calls;
     } rows[] = {
-        {[] { HashTab t; return HashTab_init(&t, nullptr, nullptr, HASHTAB_MAX_CAPACITY, nullptr) != 0; },
+        {[] {
+             HashTab t;
+             return HashTab_init(&t, nullptr, nullptr, HASHTAB_MAX_CAPACITY, nullptr) != 0;
+         },
          "Rm" + bytes(hmax, sizeof(HashTabBucket))},
         {[] { return zuqueue_new(ZUQUEUE_MAX_CAPACITY) != nullptr; },
          "Am" + std::to_string(sizeof(zuqueue)) + " Rc" + bytes(qmax, sizeof(void *)) + " F"},
@@ -248,7 +265,9 @@ TEST(Contract, HostileSizesNeverWrap) {
     for (unsigned capacity : {hmax + 1, UINT_MAX / 2, UINT_MAX / 2 + 1, UINT_MAX, 0u}) {
         HashTab t;
         std::memset(&t, 0xA5, sizeof t);
-        EXPECT_EQ(heap_calls([&] { EXPECT_EQ(HashTab_init(&t, nullptr, nullptr, capacity, nullptr), 0); }), "");
+        EXPECT_EQ(heap_calls(
+                      [&] { EXPECT_EQ(HashTab_init(&t, nullptr, nullptr, capacity, nullptr), 0); }),
+                  "");
         EXPECT_EQ(t.buckets, nullptr);
         EXPECT_EQ(t.tableSize + t.capacity, 0u);
     }
@@ -260,7 +279,8 @@ TEST(Contract, HostileSizesNeverWrap) {
     for (unsigned entries : {smax + 1, UINT_MAX / 2, UINT_MAX}) {
         EXPECT_EQ(heap_calls([&] { EXPECT_EQ(SlidingAverage_create(entries), nullptr); }), "");
     }
-    for (auto [n, size] : {std::pair{65536u, 65536u}, {2u, 1u << 31}, {UINT_MAX, 2u}, {1u << 30, 1u}}) {
+    for (auto [n, size] :
+         {std::pair{65536u, 65536u}, {2u, 1u << 31}, {UINT_MAX, 2u}, {1u << 30, 1u}}) {
         EXPECT_EQ(heap_calls([&] { EXPECT_EQ(mempool_create(n, size), nullptr); }), "");
     }
 }
@@ -279,7 +299,7 @@ TEST(Contract, SortsCallTheComparisonAsWorkedOutByHand) {
     const struct {
         std::vector<int> keys;
         std::size_t calls;
-    } sorts[] = {{{}, 0},       {{5}, 0},        {{1, 2}, 1},           {{2, 1}, 2},
+    } sorts[] = {{{}, 0},        {{5}, 0},           {{1, 2}, 1},       {{2, 1}, 2},
                  {{3, 2, 1}, 6}, {{2, 3, 4, 1}, 12}, {{4, 1, 2, 3}, 6}, {{2, 1, 2, 1}, 9}};
     for (const auto &s : sorts) {
         std::vector<int> keys = s.keys;
@@ -322,8 +342,8 @@ TEST(Contract, SortsCallTheComparisonAsWorkedOutByHand) {
 }
 
 TEST(Contract, TableSizesHashesAndChecksums) {
-    const unsigned sizes[][2] = {{1, 3},   {2, 5},   {3, 7},   {4, 11},  {5, 11},  {6, 13},  {7, 17},
-                                 {8, 17},  {9, 19},  {10, 23}, {11, 23}, {16, 37}, {100, 211}};
+    const unsigned sizes[][2] = {{1, 3},  {2, 5},  {3, 7},   {4, 11},  {5, 11},  {6, 13},   {7, 17},
+                                 {8, 17}, {9, 19}, {10, 23}, {11, 23}, {16, 37}, {100, 211}};
     for (const auto &s : sizes) {
         HashTab t;
         ASSERT_EQ(HashTab_init(&t, nullptr, nullptr, s[0], nullptr), 1);
@@ -338,7 +358,10 @@ TEST(Contract, TableSizesHashesAndChecksums) {
         const char *data;
         std::uint32_t len;
         std::uint16_t crc;
-    } crcs[] = {{"123456789", 9, 0x31C3}, {"abc", 3, 0x9DD6}, {"\0", 1, 0}, {"\0\0abc", 5, 0x9DD6},
+    } crcs[] = {{"123456789", 9, 0x31C3},
+                {"abc", 3, 0x9DD6},
+                {"\0", 1, 0},
+                {"\0\0abc", 5, 0x9DD6},
                 {"123456789\x31\xC3", 11, 0}};
     for (const auto &c : crcs) {
         std::uint16_t got = 0xFFFF;
@@ -349,8 +372,10 @@ TEST(Contract, TableSizesHashesAndChecksums) {
     zuclib_crc16Update(0x01, &running);
     EXPECT_EQ(running, 0x1021);
 
-    static const zuclib_uint_uint_map_entry codes[] = {{5, 1}, {70000, 7}, {5, 2}, {ZUCLIB_UINT_UINT_MAP_END, 3}, {9, 9}};
-    static const zuclib_str_uint_map_entry names[] = {{"idle", 0}, {"busy", 1}, {"also busy", 1}, {nullptr, 2}};
+    static const zuclib_uint_uint_map_entry codes[] = {
+        {5, 1}, {70000, 7}, {5, 2}, {ZUCLIB_UINT_UINT_MAP_END, 3}, {9, 9}};
+    static const zuclib_str_uint_map_entry names[] = {
+        {"idle", 0}, {"busy", 1}, {"also busy", 1}, {nullptr, 2}};
     EXPECT_EQ(zuclib_search_uint_uint_map(codes, 70000), 7u);
     EXPECT_EQ(zuclib_search_uint_uint_map(codes, 5), 1u);
     EXPECT_EQ(zuclib_search_uint_uint_map(codes, 9), ZUCLIB_UINT_UINT_MAP_END);

@@ -20,10 +20,14 @@ struct Family {
 };
 
 const Family families[] = {
-    {"llist", model_llist, 2},     {"slist", model_slist, 2},
-    {"dlist", model_dlist, 2},     {"hashtab", model_hashtab, 2},
-    {"mempool", model_mempool, 2}, {"zuqueue", model_zuqueue, 3},
-    {"slidingaverage", model_slidingaverage, 3}, {"utilities", model_utilities, 3},
+    {"llist", model_llist, 2},
+    {"slist", model_slist, 2},
+    {"dlist", model_dlist, 2},
+    {"hashtab", model_hashtab, 2},
+    {"mempool", model_mempool, 2},
+    {"zuqueue", model_zuqueue, 3},
+    {"slidingaverage", model_slidingaverage, 3},
+    {"utilities", model_utilities, 3},
 };
 
 // Runs the bytes, then (with depth > 0) every sequence of depth operations

@@ -76,7 +76,8 @@ struct Model {
     // The list a record is linked into through pair, or null.
     Lst *holder(unsigned r, unsigned pair) {
         for (Lst &l : lists) {
-            if (l.pair == pair && !l.stale && std::find(l.chain.begin(), l.chain.end(), r) != l.chain.end()) {
+            if (l.pair == pair && !l.stale &&
+                std::find(l.chain.begin(), l.chain.end(), r) != l.chain.end()) {
                 return &l;
             }
         }
@@ -207,18 +208,25 @@ struct Model {
             }
             if constexpr (Doubly) {
                 if (op == 11) {
-                    DList_insertAfter(&l.rec, where == 0 ? nullptr : rec[l.chain[where - 1]], rec[r]);
+                    DList_insertAfter(&l.rec, where == 0 ? nullptr : rec[l.chain[where - 1]],
+                                      rec[r]);
                 } else {
                     (op == 1 ? DList_insertLast : DList_insertFirst)(&l.rec, rec[r]);
                 }
             } else {
-                (op == 1 ? List_insertLast : in.pick(2) != 0 ? List_push : List_insertFirst)(&l.rec, rec[r]);
+                (op == 1           ? List_insertLast
+                 : in.pick(2) != 0 ? List_push
+                                   : List_insertFirst)(&l.rec, rec[r]);
             }
             l.chain.insert(l.chain.begin() + where, r);
         } else if (op <= 6) { // removals at the head, at the tail, of or behind a chosen record
             const unsigned which = op == 6 ? in.pick(n + 1) : 0;
             void *const chosen = which == 0 ? nullptr : rec[l.chain[which - 1]];
-            const std::size_t pos = op == 4 ? 0 : op == 5 ? n - 1 : !Doubly ? which : which == 0 ? n : which - 1;
+            const std::size_t pos = op == 4      ? 0
+                                    : op == 5    ? n - 1
+                                    : !Doubly    ? which
+                                    : which == 0 ? n
+                                                 : which - 1;
             void *got;
             if constexpr (Doubly) {
                 got = op == 4   ? (in.pick(2) != 0 ? DList_pop : DList_removeFirst)(&l.rec)
@@ -267,7 +275,8 @@ struct Model {
             want.clear();
             for (unsigned r : freed) {
                 for (Lst &each : lists) { // no list may lead to a freed record
-                    each.stale |= each.cursor == int(r) || std::count(each.chain.begin(), each.chain.end(), r) != 0;
+                    each.stale |= each.cursor == int(r) ||
+                                  std::count(each.chain.begin(), each.chain.end(), r) != 0;
                 }
                 fresh(r);
             }

@@ -282,7 +282,7 @@ void walks(zt::Input &in, Slot &s, unsigned how) {
 
 void count(zt::Input &in, Slot &s) {
     const bool all = in.pick(2) == 0;
-    cb.keep = in.pick(16);
+    cb.keep = in.raw();
     unsigned counted = 0;
     for (const Node &n : s.nodes) {
         if (!all) {
@@ -321,7 +321,7 @@ void derive(zt::Input &in, Slot &src) {
     }
     const unsigned kind = in.pick(5);
     const unsigned n = unsigned(src.nodes.size());
-    cb.keep = in.pick(16);
+    cb.keep = in.raw();
     cb.copy_fail = kind == 4 ? in.pick(n + 1) : 0;
     const bool with = kind == 4 && in.pick(2) != 0;
     refuse(in.pick(n + 2));

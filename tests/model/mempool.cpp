@@ -29,10 +29,12 @@ void model_mempool(zt::Input &in) {
             zt::Heap::refuse(refused);
             pool = mempool_create(n, size);
             zt::Heap::refuse(0);
-            const std::size_t bytes[] = {sizeof(mempool), std::size_t{n} * size, n * sizeof(void *)};
+            const std::size_t bytes[] = {sizeof(mempool), std::size_t{n} * size,
+                                         n * sizeof(void *)};
             for (unsigned b = 0; b < 3 && b + 1 <= (refused == 0 ? 3 : refused); ++b) {
                 const bool refusal = b + 1 == refused;
-                want.push_back({refusal ? 'R' : 'A', std::uintptr_t(b == 0 ? 'm' : 'c'), bytes[b], refusal ? 0 : id + b});
+                want.push_back({refusal ? 'R' : 'A', std::uintptr_t(b == 0 ? 'm' : 'c'), bytes[b],
+                                refusal ? 0 : id + b});
                 ids[b] = id + b;
             }
             for (unsigned b = refused == 0 ? 0 : refused - 1; b-- > 0;) {
@@ -55,7 +57,8 @@ void model_mempool(zt::Input &in) {
         } else if (op == 1) { // the element on top of the stack, holding what its last user left
             auto *got = static_cast<std::uint8_t *>(mempool_alloc(pool));
             const unsigned top = unsigned(held.size());
-            ZT_EQ(got, top == n ? nullptr : static_cast<std::uint8_t *>(pool->elements) + slots[top] * size);
+            ZT_EQ(got, top == n ? nullptr
+                                : static_cast<std::uint8_t *>(pool->elements) + slots[top] * size);
             if (top < n) {
                 const unsigned e = unsigned(slots[top]);
                 for (unsigned b = 0; b < size; ++b) {
@@ -68,7 +71,9 @@ void model_mempool(zt::Input &in) {
             }
         } else { // any element held, or NULL, goes back on top
             const unsigned which = in.pick(unsigned(held.size()) + 1);
-            mempool_free(pool, which == 0 ? nullptr : static_cast<std::uint8_t *>(pool->elements) + held[which - 1] * size);
+            mempool_free(pool, which == 0 ? nullptr
+                                          : static_cast<std::uint8_t *>(pool->elements) +
+                                                held[which - 1] * size);
             if (which != 0) {
                 slots[held.size() - 1] = int(held[which - 1]);
                 held.erase(held.begin() + which - 1);
@@ -84,7 +89,9 @@ void model_mempool(zt::Input &in) {
             ZT_EQ(zt::Heap::id(pool->elements), ids[1]);
             ZT_EQ(zt::Heap::id(pool->stack), ids[2]);
             for (unsigned s = 0; s < n; ++s) {
-                ZT_EQ(pool->stack[s], slots[s] < 0 ? nullptr : static_cast<std::uint8_t *>(pool->elements) + slots[s] * size);
+                ZT_EQ(pool->stack[s],
+                      slots[s] < 0 ? nullptr
+                                   : static_cast<std::uint8_t *>(pool->elements) + slots[s] * size);
             }
         }
     }

@@ -58,9 +58,11 @@ void model_slidingaverage(zt::Input &in) {
                 zt::Heap::refuse(refused);
                 p = SlidingAverage_create(max);
                 zt::Heap::refuse(0);
-                want.push_back(refused == 1 ? zt::Ev{'R', 'm', sizeof(SlidingAverage)} : zt::Ev{'A', 'm', sizeof(SlidingAverage), ids[0]});
+                want.push_back(refused == 1 ? zt::Ev{'R', 'm', sizeof(SlidingAverage)}
+                                            : zt::Ev{'A', 'm', sizeof(SlidingAverage), ids[0]});
                 if (refused != 1) {
-                    want.push_back(refused == 2 ? zt::Ev{'R', 'm', 4 * max} : zt::Ev{'A', 'm', 4 * max, ids[1]});
+                    want.push_back(refused == 2 ? zt::Ev{'R', 'm', 4 * max}
+                                                : zt::Ev{'A', 'm', 4 * max, ids[1]});
                 }
                 if (refused == 2) {
                     want.push_back({'F', 'f', ids[0]});
@@ -113,7 +115,8 @@ void model_slidingaverage(zt::Input &in) {
         ZT_EQ(p->writeIndex, write);
         ZT_EQ(SlidingAverage_NoOfEntries(p), n);
         ZT_EQ(SlidingAverage_GetAverage(p), mean);
-        ZT_EQ(SlidingAverage_GetWeightedAverage(p), n == 0 ? 0.0 : double(weighted) / (n * (n + 1.0) / 2));
+        ZT_EQ(SlidingAverage_GetWeightedAverage(p),
+              n == 0 ? 0.0 : double(weighted) / (n * (n + 1.0) / 2));
         ZT_EQ(SlidingAverage_GetVariance(p), n < ring.size() ? 0 : variance(ring, mean));
         for (unsigned s = 0; s < ring.size(); ++s) {
             ZT_EQ(p->log[s], ring[s]);

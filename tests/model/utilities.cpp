@@ -86,11 +86,9 @@ void aligned(zt::Input &in) {
     zt::Heap::refuse(refused ? 1 : 0);
     void *got = zu_memalign(a, size);
     zt::Heap::refuse(0);
-    if (refused) {
-        ZT_EVENTS({{'R', 'p', size}});
-    } else {
-        ZT_EVENTS(valid ? std::vector<zt::Ev>{{'A', 'p', size, id}} : std::vector<zt::Ev>{});
-    }
+    ZT_EVENTS(!valid    ? std::vector<zt::Ev>{}
+              : refused ? std::vector<zt::Ev>{{'R', 'p', size}}
+                        : std::vector<zt::Ev>{{'A', 'p', size, id}});
     ZT_EQ(got == nullptr, refused || !valid);
     ZT_EQ(zt::num(got) % (valid ? a : 1), 0u);
     zu_free(got);

@@ -46,10 +46,12 @@ void model_zuqueue(zt::Input &in) {
                 zt::Heap::refuse(refused);
                 q = zuqueue_new(capacity);
                 zt::Heap::refuse(0);
-                want.push_back(refused == 1 ? zt::Ev{'R', 'm', sizeof(zuqueue)} : zt::Ev{'A', 'm', sizeof(zuqueue), ids[0]});
+                want.push_back(refused == 1 ? zt::Ev{'R', 'm', sizeof(zuqueue)}
+                                            : zt::Ev{'A', 'm', sizeof(zuqueue), ids[0]});
                 if (refused != 1) {
-                    want.push_back(refused == 2 ? zt::Ev{'R', 'c', capacity * sizeof(void *)}
-                                                : zt::Ev{'A', 'c', capacity * sizeof(void *), ids[1]});
+                    want.push_back(refused == 2
+                                       ? zt::Ev{'R', 'c', capacity * sizeof(void *)}
+                                       : zt::Ev{'A', 'c', capacity * sizeof(void *), ids[1]});
                 }
                 if (refused == 2) {
                     want.push_back({'F', 'f', ids[0]});
@@ -100,14 +102,16 @@ void model_zuqueue(zt::Input &in) {
         }
         if (in_place) {
             ZT_EQ(q->members, reinterpret_cast<void **>(buffer + sizeof(zuqueue)));
-            for (std::size_t b = sizeof(zuqueue) + capacity * sizeof(void *); b < sizeof buffer; ++b) {
+            for (std::size_t b = sizeof(zuqueue) + capacity * sizeof(void *); b < sizeof buffer;
+                 ++b) {
                 ZT_EQ(buffer[b], 0xEE);
             }
         } else {
             ZT_EQ(zt::Heap::id(q), ids[0]);
             ZT_EQ(zt::Heap::id(q->members), ids[1]);
         }
-        for (unsigned s = 0; s < capacity; ++s) { // queued elements oldest first from read_index + 1
+        for (unsigned s = 0; s < capacity;
+             ++s) { // queued elements oldest first from read_index + 1
             const unsigned age = (s + capacity - (taken % capacity)) % capacity;
             ZT_EQ(zt::num(q->members[s]), age < queued.size() ? queued[age] : 0);
         }

@@ -48,7 +48,8 @@ void *track(char source, void *block, unsigned long long bytes, bool fill) {
 void untrack(char source, void *block) {
     if (block != nullptr) {
         const auto found = blocks().find(block);
-        zt::log().push_back({'F', std::uintptr_t(source), found == blocks().end() ? 0 : found->second});
+        zt::log().push_back(
+            {'F', std::uintptr_t(source), found == blocks().end() ? 0 : found->second});
         if (found != blocks().end()) {
             blocks().erase(found);
         }
@@ -67,6 +68,11 @@ void *__wrap_calloc(std::size_t count, std::size_t size) {
     return refused('c', bytes) ? nullptr : track('c', __real_calloc(count, size), bytes, false);
 }
 int __wrap_posix_memalign(void **out, std::size_t alignment, std::size_t size) {
+    // An alignment the C library refuses is refused here, as it would be:
+    // a sanitizer's allocator would stop the program instead.
+    if (alignment < sizeof(void *) || (alignment & (alignment - 1)) != 0) {
+        return EINVAL;
+    }
     if (refused('p', size)) {
         return ENOMEM;
     }

@@ -50,7 +50,8 @@ class Input {
     // A byte not worth enumerating (a sample, a key): when enumerating, a
     // fixed function of its place in the sequence.
     unsigned raw() {
-        return keep(pos_ < size_ || digits_ == nullptr ? byte() : (trail_.size() * 167 + 13) & 0xFF);
+        return keep(pos_ < size_ || digits_ == nullptr ? byte()
+                                                       : (trail_.size() * 167 + 13) & 0xFF);
     }
     // A 32-bit value, often at an edge.
     std::uint32_t u32() {
