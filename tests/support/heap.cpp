@@ -20,10 +20,11 @@ namespace {
 unsigned refuse_at = 0; // allocation calls to go until the refused one
 unsigned serial = 0;
 // Tracked here with operator new, which lives in the C++ runtime's own
-// shared object and so never comes back through the wrappers.
+// shared object and so never comes back through the wrappers. Never
+// destroyed: the coverage runtime still allocates after static destructors.
 std::unordered_map<const void *, unsigned> &blocks() {
-    static std::unordered_map<const void *, unsigned> map;
-    return map;
+    static auto *map = new std::unordered_map<const void *, unsigned>;
+    return *map;
 }
 
 bool refused(char source, unsigned long long bytes) {
@@ -91,8 +92,8 @@ void __wrap_free(void *block) {
 namespace zt {
 
 std::vector<Ev> &log() {
-    static std::vector<Ev> events;
-    return events;
+    static auto *events = new std::vector<Ev>;
+    return *events;
 }
 void Heap::refuse(unsigned n) {
     refuse_at = n;
