@@ -1,7 +1,9 @@
-// Misuses of the C++ layer that must not compile. check_compile_errors.cmake
-// compiles this file once per case, with -DCASE=<n>, and expects the error
-// it names; without CASE (the correct uses) it must compile.
+// Misuses of the C++ layer that must not compile. check_compile_errors.cmake compiles this file
+// once per case, with -DCASE=<n>, and expects the error it names; without CASE (the correct
+// uses) it must compile.
 #include <libzuc/zuc.hpp>
+
+#include <utility>
 
 #ifndef CASE
 #define CASE 0
@@ -12,11 +14,6 @@ namespace {
 struct Job {
     int priority;
     Job *next;
-};
-struct Padded {
-    char c; // padding follows
-    int i;
-    bool operator==(const Padded &) const = default;
 };
 
 [[maybe_unused]] void uses() {
@@ -31,7 +28,7 @@ struct Padded {
 #elif CASE == 3 // the table would keep a temporary's address
     (void)table->insert(5, nullptr);
 #elif CASE == 4 // hashing padding bytes
-    (void)zuc::hash_table<Padded, int>::make(4);
+    (void)zuc::hash_table<std::pair<char, int>, int>::make(4); // padding after the char
 #elif CASE == 5 // an ordering operation on a list without a comparison
     unordered.insert_sorted(job);
 #elif CASE == 6 // a less-than predicate where the C list wants a three-way result
