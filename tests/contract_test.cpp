@@ -413,16 +413,22 @@ TEST(Contract, SlidingAveragesWorkedOutByHand) {
 // What the unchecked walks do with a NULL list or callback, as their header
 // says: the list counts as empty, a callback as one that goes on.
 TEST(Contract, UncheckedWalksTakeNullAsDocumented) {
-    list *l = one();
-    EXPECT_EQ(list_dual_foreach(nullptr, &x, &x, nullptr), 1);
-    EXPECT_EQ(list_dual_foreach(l, &x, &x, nullptr), 1);
-    EXPECT_EQ(list_foreach_reversed(l, &x, nullptr), 1);
-    EXPECT_EQ(list_foreach_sep(l, &x, nullptr, nullptr), 1);
+    list *l = list_add(one(), &y);
+    const list_walk_fn stop = [](void *, void *) { return 0; };
+    for (list *each : {l, static_cast<list *>(nullptr)}) {
+        EXPECT_EQ(list_dual_foreach(each, &x, &x, nullptr), 1);
+        EXPECT_EQ(list_foreach_reversed(each, &x, nullptr), 1);
+        EXPECT_EQ(list_foreach_sep(each, &x, nullptr, nullptr), 1);
+        EXPECT_EQ(sublist_adaptor(each, nullptr), nullptr);
+    }
+    EXPECT_EQ(list_dual_foreach(nullptr, &x, &x, [](void *, void *, void *) { return 0; }), 1);
+    EXPECT_EQ(list_foreach_reversed(nullptr, &x, stop), 1);
+    EXPECT_EQ(list_foreach_sep(nullptr, &x, stop, nullptr), 1);
+    EXPECT_EQ(sublist_adaptor(nullptr, [](void *e) { return e; }), nullptr);
     EXPECT_EQ(list_count(nullptr, nullptr, &x), 0u);
     EXPECT_EQ(list_size(nullptr), 0u);
     EXPECT_EQ(list_empty(nullptr), 1);
     EXPECT_EQ(sublist_copy(nullptr), nullptr);
-    EXPECT_EQ(sublist_adaptor(l, nullptr), nullptr);
     list_free(l, nullptr);
 }
 

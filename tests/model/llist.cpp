@@ -169,6 +169,7 @@ void check(const Slot &s) {
         ZT_EQ(it.node, node_at(s, i));
     }
     ZT_EQ(list_end(it), 1);
+    ZT_EQ(list_end(list_prev(it)), 1);
     ZT_EQ(list_size(l), n);
     ZT_EQ(list_empty(l), n == 0 ? 1 : 0);
 }
