@@ -56,8 +56,8 @@ struct E {
         return a > b ? (a - b) * 1000 : a < b ? INT_MIN + a : 0;
     }
     static int visit() {
-        if (++cb.visits == cb.grow_at) {
-            list_add(cb.grow, fake(0x990)); // the walk must reach it
+        if (++cb.visits == cb.grow_at && list_add(cb.grow, fake(0x990)) == nullptr) {
+            zt::fail(__FILE__, __LINE__, "no node for an element added during a walk");
         }
         return cb.visits == cb.stop ? 0 : cb.go;
     }

@@ -23,13 +23,15 @@
 
 #include <stdint.h>
 
+#include <libzuc/attributes.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 /* Stores through crc the CRC of the len bytes at data, computed from 0 (the
  * value crc pointed to before is never read). len 0 stores 0. */
-void zuclib_crc16Calc(const void *data, uint16_t *crc, uint32_t len);
+ZUC_READS(1, 3) void zuclib_crc16Calc(const void *data, uint16_t *crc, uint32_t len);
 
 /* Folds one byte into the running CRC that crc points to. */
 void zuclib_crc16Update(uint8_t byte, uint16_t *crc);

@@ -26,6 +26,7 @@
 #ifndef LIBZUC_HASHTAB_H
 #define LIBZUC_HASHTAB_H
 
+#include <libzuc/attributes.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -68,6 +69,7 @@ typedef struct HashTab {
  * `length` bytes at data, returned modulo tableSize. Only the last 32 bytes
  * count. Returns 0 when length is 0 (tableSize is then not used; otherwise it
  * must not be 0). */
+ZUC_READS(1, 3)
 unsigned int HashTab_hashMem(const void *data, unsigned int tableSize, unsigned int length);
 
 /* Makes p an empty table for up to capacity entries and keeps userData in it.
@@ -75,8 +77,8 @@ unsigned int HashTab_hashMem(const void *data, unsigned int tableSize, unsigned 
  * table NULL, when an allocation fails, or when capacity is 0 or above
  * HASHTAB_MAX_CAPACITY (then the whole record is zeroed and nothing is
  * allocated). Nothing is checked; p must not be NULL. */
-int HashTab_init(HashTab *p, HashTabHashFn hash, HashTabEqualFn equal, unsigned int capacity,
-                 void *userData);
+ZUC_RESULT int HashTab_init(HashTab *p, HashTabHashFn hash, HashTabEqualFn equal,
+                            unsigned int capacity, void *userData);
 
 /* Frees the table's two arrays and zeroes every field of p; keys and values
  * are not touched. p must be a table whose HashTab_init returned 1. */
@@ -84,7 +86,7 @@ void HashTab_destroy(HashTab *p);
 
 /* The value of the newest entry whose key equals key, or NULL when there is
  * none (or its value is NULL). Aborts: "p != NULL", "key != NULL". */
-void *HashTab_lookup(const HashTab *p, const void *key);
+ZUC_NONNULL(1, 2) void *HashTab_lookup(const HashTab *p, const void *key);
 
 /* Stores key with value as the newest entry of its chain. Returns 1 when
  * stored; 0, calling no callback, when the table is full; 0 when key is
@@ -92,11 +94,11 @@ void *HashTab_lookup(const HashTab *p, const void *key);
  * Aborts: "key != NULL", "bucket != NULL" (the first only when the table is
  * not full, reported by HashTab_lookup; the second only if the free list was
  * damaged). */
-int HashTab_store(HashTab *p, const void *key, void *value);
+ZUC_RESULT int HashTab_store(HashTab *p, const void *key, void *value);
 
 /* Removes the newest entry whose key equals key, if any, and returns its
  * bucket to the free list. Aborts: "p != NULL", "key != NULL". */
-void HashTab_delete(HashTab *p, const void *key);
+ZUC_NONNULL(1, 2) void HashTab_delete(HashTab *p, const void *key);
 
 #ifdef __cplusplus
 }

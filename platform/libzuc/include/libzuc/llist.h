@@ -52,6 +52,7 @@
 #ifndef LIBZUC_LLIST_H
 #define LIBZUC_LLIST_H
 
+#include <libzuc/attributes.h>
 #include <stddef.h>
 #include <stdint.h>
 
@@ -116,47 +117,48 @@ typedef struct list_iterator {
     list_node *node; /* NULL once the walk has run off either end */
 } list_iterator;
 
-/* Makes an empty list. A NULL alloc_fn means malloc, a NULL free_fn means free,
- * each independently. Returns NULL, having called nothing else, when the
- * record cannot be allocated. Release the list with list_free. */
-list *list_new(list_alloc_fn alloc_fn, list_free_fn free_fn);
-
 /* Clears lst as list_clear does, then hands the record to the list's own
  * free_fn. A NULL lst does nothing. */
 void list_free(list *lst, list_free_data_fn free_data);
 
+/* Makes an empty list. A NULL alloc_fn means malloc, a NULL free_fn means free,
+ * each independently. Returns NULL, having called nothing else, when the
+ * record cannot be allocated. Release the list with list_free. */
+ZUC_RESULT ZUC_RELEASED_BY(list_free, 1) list *list_new(list_alloc_fn alloc_fn,
+                                                        list_free_fn free_fn);
+
 /* Empties lst. Unless lst is a sublist, a non-NULL free_data first gets every
  * element, head to tail, before any node is released. The list stays usable.
  * Aborts: "lst != NULL". */
-void list_clear(list *lst, list_free_data_fn free_data);
+ZUC_NONNULL(1) void list_clear(list *lst, list_free_data_fn free_data);
 
 /* Appends data at the tail. Returns lst, or NULL when no node could be
  * allocated (the list is then unchanged).
  * Aborts: "lst != NULL", "!lst->is_sublist". */
-list *list_add(list *lst, void *data);
+ZUC_RESULT ZUC_NONNULL(1) list *list_add(list *lst, void *data);
 
 /* Prepends data at the head. Returns lst, or NULL when no node could be
  * allocated (the list is then unchanged).
  * Aborts: "lst != NULL", "!lst->is_sublist". */
-list *list_insert(list *lst, void *data);
+ZUC_RESULT ZUC_NONNULL(1) list *list_insert(list *lst, void *data);
 
 /* Unlinks node (a node of lst) and releases it; its element is not touched.
  * Works on sublists too. Returns the node that followed, or NULL.
  * Aborts: "lst != NULL", "node != NULL". */
-list_node *list_remove_node(list *lst, list_node *node);
+ZUC_NONNULL(1, 2) list_node *list_remove_node(list *lst, list_node *node);
 
 /* Hands node's element to free_data (when not NULL), then removes node as
  * list_remove_node does and returns the node that followed, or NULL.
  * Aborts: "lst != NULL", "!lst->is_sublist", "node != NULL". */
-list_node *list_delete(list *lst, list_node *node, list_free_data_fn free_data);
+ZUC_NONNULL(1, 2) list_node *list_delete(list *lst, list_node *node, list_free_data_fn free_data);
 
 /* Handle of the head; at the end (node NULL) when lst is empty.
  * Aborts: "lst != NULL". */
-list_iterator list_first(const list *lst);
+ZUC_NONNULL(1) list_iterator list_first(const list *lst);
 
 /* Handle of the tail; at the end (node NULL) when lst is empty.
  * Aborts: "lst != NULL". */
-list_iterator list_last(const list *lst);
+ZUC_NONNULL(1) list_iterator list_last(const list *lst);
 
 /* 1 when the handle is at the end (i.node is NULL), else 0. */
 int list_end(list_iterator i);
@@ -181,28 +183,28 @@ unsigned int list_size(const list *lst);
 /* The element at position idx (0 is the head), reached with the iteration
  * handles after counting the list.
  * Aborts: "lst != NULL", "idx < list_size(lst)". */
-void *list_at(const list *lst, unsigned int idx);
+ZUC_NONNULL(1) void *list_at(const list *lst, unsigned int idx);
 
 /* The element at position index (0 is the head), reached by following next
  * index times after counting the list.
  * Aborts: "lst != NULL", "index < list_size(lst)". */
-void *list_get_item(const list *lst, unsigned int index);
+ZUC_NONNULL(1) void *list_get_item(const list *lst, unsigned int index);
 
 /* ---- Traversal, search and sort ---- */
 
 /* The first node, from the head, whose element is the very pointer data
  * (identity, not content; NULL finds a NULL element), or NULL when there is
  * none. Aborts: "lst". */
-list_node *list_find_data(const list *lst, const void *data);
+ZUC_NONNULL(1) list_node *list_find_data(const list *lst, const void *data);
 
 /* The first node, from the head, for whose element cmp(key, element) returns 0,
  * or NULL; cmp is not called after a match. Aborts: "lst", "cmp". */
-list_node *list_find(const list *lst, const void *key, list_cmp_fn cmp);
+ZUC_NONNULL(1, 3) list_node *list_find(const list *lst, const void *key, list_cmp_fn cmp);
 
 /* Calls f(ctx, element) head to tail. Returns 1 when the walk reached the end
  * (also for an empty list), 0 as soon as f returns 0.
  * Aborts: "lst != NULL", "f != NULL". */
-int list_foreach(const list *lst, void *ctx, list_walk_fn f);
+ZUC_NONNULL(1, 3) int list_foreach(const list *lst, void *ctx, list_walk_fn f);
 
 /* As list_foreach, calling f(ctx1, ctx2, element). Checks nothing: a NULL lst
  * counts as empty and a NULL f as one that always goes on. */
@@ -227,7 +229,7 @@ unsigned int list_count(const list *lst, list_pred_fn pred, void *ctx);
  * exchanges nothing. Nodes keep their places (a handle then holds whatever
  * element moved there); works on sublists. func must describe a consistent
  * order. Aborts: "lst != NULL", "func != NULL". */
-void list_sort(list *lst, list_order_fn func);
+ZUC_NONNULL(1, 2) void list_sort(list *lst, list_order_fn func);
 
 /* ---- Derived lists ----
  * Each result is made with lst's allocator pair, released by the caller with
@@ -236,26 +238,32 @@ void list_sort(list *lst, list_order_fn func);
 
 /* A sublist of the elements for which include_node(element, ctx) returns
  * non-zero, in order. Aborts: "lst != NULL", "include_node != NULL". */
-list *sublist_create(const list *lst, list_pred_fn include_node, void *ctx);
+ZUC_RESULT ZUC_RELEASED_BY(list_free, 1)
+    ZUC_NONNULL(1, 2) list *sublist_create(const list *lst, list_pred_fn include_node, void *ctx);
 
 /* A sublist of the elements for which include_node(element, ctx) returns 0,
  * in order. Aborts: "lst != NULL", "include_node != NULL". */
-list *sublist_create_neg(const list *lst, list_pred_fn include_node, void *ctx);
+ZUC_RESULT ZUC_RELEASED_BY(list_free, 1)
+    ZUC_NONNULL(1, 2) list *sublist_create_neg(const list *lst, list_pred_fn include_node,
+                                               void *ctx);
 
 /* A sublist of all elements of lst, in order. Checks nothing: a NULL lst
  * gives NULL. */
-list *sublist_copy(const list *lst);
+ZUC_RESULT ZUC_RELEASED_BY(list_free, 1) list *sublist_copy(const list *lst);
 
 /* A sublist holding adaptor(element) for every element, in order; the values
  * are never released by the list (release them yourself before list_free if
  * adaptor allocated them). Checks nothing: a NULL lst or adaptor gives NULL. */
-list *sublist_adaptor(const list *lst, list_adaptor_fn adaptor);
+ZUC_RESULT ZUC_RELEASED_BY(list_free, 1) list *sublist_adaptor(const list *lst,
+                                                               list_adaptor_fn adaptor);
 
 /* An ordinary list owning copier(element) of every element, in order. When
  * copier returns NULL or a node cannot be allocated, every copy made so far
  * goes to free_data (when not NULL), in the order made, and NULL is returned.
  * Aborts: "lst != NULL", "copier != NULL". */
-list *list_copy(const list *lst, list_copier_fn copier, list_free_data_fn free_data);
+ZUC_RESULT ZUC_RELEASED_BY(list_free, 1)
+    ZUC_NONNULL(1, 2) list *list_copy(const list *lst, list_copier_fn copier,
+                                      list_free_data_fn free_data);
 
 /* Appends every element of src to dest (new nodes from dest's allocator), then
  * frees src without touching its elements and returns dest. src must be
@@ -263,7 +271,7 @@ list *list_copy(const list *lst, list_copier_fn copier, list_free_data_fn free_d
  * dest holding the elements appended so far and src unchanged.
  * Aborts: "src != NULL", "dest != NULL", "!lst->is_sublist" (the third
  * reported by list_add, for a sublist dest once src has an element). */
-list *list_merge(list *dest, list *src);
+ZUC_RESULT ZUC_NONNULL(1, 2) list *list_merge(list *dest, list *src);
 
 #ifdef __cplusplus
 }

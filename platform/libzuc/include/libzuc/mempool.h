@@ -25,6 +25,8 @@
 #ifndef LIBZUC_MEMPOOL_H
 #define LIBZUC_MEMPOOL_H
 
+#include <libzuc/attributes.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -37,28 +39,29 @@ typedef struct mempool {
     void *elements;           /* the block of nelements * elementsize bytes */
 } mempool;
 
+/* Frees the stack, the element block and the record. Elements still handed
+ * out become invalid. A NULL pool does nothing. */
+void mempool_destroy(mempool *pool);
+
 /* Makes a pool of nelements zero-filled elements of elementsize bytes, all
  * free. Returns NULL, with nothing left allocated, when an allocation fails,
  * and without allocating when nelements * elementsize exceeds 32 bits or
  * nelements exceeds UINT32_MAX / 4 (the stack, counted in 32-bit slots).
  * Aborts: "nelements > 0", "elementsize > 0". */
-mempool *mempool_create(unsigned int nelements, unsigned int elementsize);
+ZUC_RESULT ZUC_RELEASED_BY(mempool_destroy, 1) mempool *mempool_create(unsigned int nelements,
+                                                                       unsigned int elementsize);
 
 /* Hands out a free element, or returns NULL when every element is handed
  * out. Aborts: "pool != NULL", "element != STACK_SENTINEL" (the second
  * reported by stack_pop, and only if the stack was damaged). */
-void *mempool_alloc(mempool *pool);
+ZUC_RESULT ZUC_NONNULL(1) void *mempool_alloc(mempool *pool);
 
 /* Returns element, handed out by this pool, to it; it is the next one handed
  * out. A NULL element does nothing. Aborts: "pool != NULL",
  * "pool->nallocated > 0", "pool->stack[pool->nallocated] == STACK_SENTINEL"
  * (the first even for a NULL element; the third reported by stack_push, and
  * only if the stack was damaged). */
-void mempool_free(mempool *pool, void *element);
-
-/* Frees the stack, the element block and the record. Elements still handed
- * out become invalid. A NULL pool does nothing. */
-void mempool_destroy(mempool *pool);
+ZUC_NONNULL(1) void mempool_free(mempool *pool, void *element);
 
 #ifdef __cplusplus
 }

@@ -30,6 +30,8 @@
 
 #include <stdint.h>
 
+#include <libzuc/attributes.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -53,11 +55,13 @@ typedef struct zuclib_str_uint_map_entry {
 /* Returns the value of the first entry whose key equals key, or 65535
  * (ZUCLIB_UINT_UINT_MAP_END) when none does before the sentinel. Searching
  * for 65535 itself therefore always yields 65535. Aborts: "map != NULL". */
+ZUC_NONNULL(1)
 uint32_t zuclib_search_uint_uint_map(const zuclib_uint_uint_map_entry *map, uint32_t key);
 
 /* Returns the str pointer of the first entry whose value equals value, or
  * NULL when none does before the sentinel. Only the numbers are compared.
  * Aborts: "map != NULL". */
+ZUC_NONNULL(1)
 const char *zuclib_search_str_uint_map(const zuclib_str_uint_map_entry *map, uint32_t value);
 
 #ifdef __cplusplus

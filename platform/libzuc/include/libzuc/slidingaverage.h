@@ -43,6 +43,8 @@
 
 #include <stdint.h>
 
+#include <libzuc/attributes.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -55,11 +57,16 @@ typedef struct SlidingAverage {
     unsigned int writeIndex; /* slot of the next sample (the oldest once full) */
 } SlidingAverage;
 
+/* Frees the ring and the record of an object from SlidingAverage_create.
+ * A NULL p does nothing. Never pass an in-place object. */
+void SlidingAverage_destroy(SlidingAverage *p);
+
 /* Makes an empty window of maxEntries samples on the heap. Returns NULL when
  * an allocation fails (nothing is left allocated) or when the ring's byte
  * count, 4 * maxEntries, does not fit in 32 bits.
  * Release it with SlidingAverage_destroy. Aborts: "maxEntries > 0". */
-SlidingAverage *SlidingAverage_create(unsigned int maxEntries);
+ZUC_RESULT ZUC_RELEASED_BY(SlidingAverage_destroy,
+                           1) SlidingAverage *SlidingAverage_create(unsigned int maxEntries);
 
 /* Makes an empty window of maxEntries samples inside buf (bufsize bytes, see
  * above for sizing) and returns buf. Allocates nothing. Aborts: "buf",
@@ -69,24 +76,22 @@ SlidingAverage *SlidingAverage_create(unsigned int maxEntries);
  * "(intptr_t)p->log % sizeof *p->log == 0" (checked in this order; the second
  * as record and ring must fit in 32 bits; the last always holds once the
  * third has passed). */
+ZUC_NONNULL(1)
+ZUC_WRITES(1, 2)
 SlidingAverage *SlidingAverage_inplace_create(void *buf, unsigned int bufsize,
                                               unsigned int maxEntries);
 
-/* Frees the ring and the record of an object from SlidingAverage_create.
- * A NULL p does nothing. Never pass an in-place object. */
-void SlidingAverage_destroy(SlidingAverage *p);
-
 /* Empties the window: no samples, sum 0, the ring zeroed, the next sample
  * goes to slot 0. Aborts: "p != NULL", "p->log". */
-void SlidingAverage_Reset(SlidingAverage *p);
+ZUC_NONNULL(1) void SlidingAverage_Reset(SlidingAverage *p);
 
 /* Adds a sample; once the window is full it replaces the oldest one. O(1).
  * Aborts: "p != NULL". */
-void SlidingAverage_Add(SlidingAverage *p, unsigned int sample);
+ZUC_NONNULL(1) void SlidingAverage_Add(SlidingAverage *p, unsigned int sample);
 
 /* Mean of the samples held, from the running sum in O(1); 0.0 when empty.
  * Aborts: "p". */
-double SlidingAverage_GetAverage(const SlidingAverage *p);
+ZUC_NONNULL(1) double SlidingAverage_GetAverage(const SlidingAverage *p);
 
 /* Mean weighted 1 for the oldest sample up to n for the newest, n the number
  * held; 0.0 when empty. Exact while n * (n + 1) / 2 < 2^32; beyond that the
@@ -95,12 +100,12 @@ double SlidingAverage_GetAverage(const SlidingAverage *p);
 double SlidingAverage_GetWeightedAverage(const SlidingAverage *p);
 
 /* Number of samples held (0 .. maxEntries). Aborts: "p". */
-unsigned int SlidingAverage_NoOfEntries(const SlidingAverage *p);
+ZUC_NONNULL(1) unsigned int SlidingAverage_NoOfEntries(const SlidingAverage *p);
 
 /* Population variance around the mean truncated to an integer, itself
  * truncated; 0 until the window is full. A variance of 2^32 or more gives
  * UINT32_MAX. Aborts: "p != NULL". */
-uint32_t SlidingAverage_GetVariance(const SlidingAverage *p);
+ZUC_NONNULL(1) uint32_t SlidingAverage_GetVariance(const SlidingAverage *p);
 
 #ifdef __cplusplus
 }

@@ -15,9 +15,14 @@
 
 #include <stddef.h>
 
+#include <libzuc/attributes.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+/* Releases a block from zu_memalign. A NULL ptr does nothing. */
+void zu_free(void *ptr);
 
 /* Allocates size bytes at an address that is a multiple of alignment.
  * Returns NULL when out of memory or when posix_memalign refuses the
@@ -25,10 +30,7 @@ extern "C" {
  * size); the error code is not passed on. A size of 0 returns whatever
  * posix_memalign gives, NULL or a block for zu_free.
  * Aborts: "(alignment % 2) == 0". */
-void *zu_memalign(size_t alignment, size_t size);
-
-/* Releases a block from zu_memalign. A NULL ptr does nothing. */
-void zu_free(void *ptr);
+ZUC_RESULT ZUC_RELEASED_BY(zu_free, 1) void *zu_memalign(size_t alignment, size_t size);
 
 #ifdef __cplusplus
 }

@@ -42,6 +42,8 @@
 
 #include <limits.h>
 
+#include <libzuc/attributes.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -68,11 +70,17 @@ typedef struct zuqueue {
  * wraps where the function saturates). */
 #define ZUQUEUE_SIZE(capacity) ((unsigned int)(sizeof(zuqueue) + (capacity) * sizeof(void *)))
 
+/* Hands every element still queued, oldest first and already removed, to a
+ * non-NULL release, then frees the slots and the record of a queue made by
+ * zuqueue_new. With a NULL release the elements are dropped unvisited. A NULL
+ * p does nothing. */
+void zuqueue_free(zuqueue *p, zuqueue_release_fn release);
+
 /* Makes an empty queue of capacity slots on the heap. Returns NULL, with
  * nothing left allocated, when an allocation fails, and without allocating
  * when capacity exceeds ZUQUEUE_MAX_CAPACITY. Capacity 0 is not refused: such
  * a queue is always full and always empty. Release it with zuqueue_free. */
-zuqueue *zuqueue_new(unsigned int capacity);
+ZUC_RESULT ZUC_RELEASED_BY(zuqueue_free, 1) zuqueue *zuqueue_new(unsigned int capacity);
 
 /* Bytes an in-place queue of capacity slots needs: sizeof(zuqueue) plus
  * capacity pointer slots, (capacity + 5) * 4 on the 32-bit target. For a
@@ -85,24 +93,20 @@ unsigned int zuqueue_size(unsigned int capacity);
  * the record and the slots are written. Aborts: "mem != NULL", "memsize > 0",
  * "capacity > 0", "capacity <= ZUQUEUE_MAX_CAPACITY",
  * "memsize >= zuqueue_size(capacity)" (checked in this order). */
+ZUC_NONNULL(1)
+ZUC_WRITES(1, 2)
 zuqueue *zuqueue_inplace_new(void *mem, unsigned int memsize, unsigned int capacity);
 
 /* Queues elem as the newest element. Returns 1, or 0 when the queue is full
  * (the caller keeps elem). Aborts: "p != NULL", "elem != NULL",
  * "p->members[i] == NULL" (the second even when full, the third only if the
  * slots were damaged). */
-int zuqueue_add(zuqueue *p, void *elem);
+ZUC_RESULT ZUC_NONNULL(1, 2) int zuqueue_add(zuqueue *p, void *elem);
 
 /* Removes and returns the oldest element, or NULL when the queue is empty.
  * Aborts: "p != NULL", "elem != NULL" (the second only if the slots were
  * damaged). */
-void *zuqueue_get(zuqueue *p);
-
-/* Hands every element still queued, oldest first and already removed, to a
- * non-NULL release, then frees the slots and the record of a queue made by
- * zuqueue_new. With a NULL release the elements are dropped unvisited. A NULL
- * p does nothing. */
-void zuqueue_free(zuqueue *p, zuqueue_release_fn release);
+ZUC_NONNULL(1) void *zuqueue_get(zuqueue *p);
 
 /* Hands every element still queued, oldest first and already removed, to
  * release, leaving the in-place queue empty and usable. Frees nothing. A NULL
