@@ -8,6 +8,8 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <array>
+
 extern "C" [[noreturn]] void __assert_fail(const char *assertion, const char *file,
                                            unsigned int line, const char *function) noexcept;
 #define CHECK(expr)                                                                                \
@@ -24,38 +26,20 @@ void set_link(void *element, unsigned int offset, void *target) {
     memcpy(static_cast<char *>(element) + offset, &target, sizeof target);
 }
 
-constexpr struct Crc16Table {
-    uint16_t entry[256];
-    constexpr Crc16Table() : entry() {
-        for (unsigned int i = 0; i < 256; ++i) {
-            unsigned int v = i << 8;
-            for (int bit = 0; bit < 8; ++bit) {
-                v = (v & 0x8000u) != 0 ? (v << 1) ^ 0x1021u : v << 1;
-            }
-            entry[i] = static_cast<uint16_t>(v);
+// The table of CRC-16/XMODEM: byte i shifted through the polynomial 0x1021.
+constexpr std::array<uint16_t, 256> crc16_table = [] {
+    std::array<uint16_t, 256> table{};
+    for (unsigned int i = 0; i < 256; ++i) {
+        unsigned int v = i << 8;
+        for (int bit = 0; bit < 8; ++bit) {
+            v = (v & 0x8000u) != 0 ? (v << 1) ^ 0x1021u : v << 1;
         }
+        table[i] = static_cast<uint16_t>(v);
     }
-} crc16_table;
-
-uint16_t crc16_step(uint16_t crc, uint8_t byte) {
-    return static_cast<uint16_t>(crc16_table.entry[static_cast<uint8_t>(byte ^ (crc >> 8))] ^
-                                 (crc << 8));
-}
-
-double average(const SlidingAverage *p) {
-    CHECK(p != NULL);
-    if (p->entries == 0) {
-        return 0.0;
-    }
-    // Both halves convert exactly; libgcc's 64-bit conversion would cost more.
-    const double sum = static_cast<double>(static_cast<uint32_t>(p->sum >> 32)) * 4294967296.0 +
-                       static_cast<double>(static_cast<uint32_t>(p->sum));
-    return sum / p->entries;
-}
+    return table;
+}();
 
 } // namespace
-
-extern "C" {
 
 list_iterator base_list_first(const list *lst) {
     CHECK(lst != NULL);
@@ -257,37 +241,6 @@ void *base_HashTab_lookup(const HashTab *p, const void *key) {
     }
     return nullptr;
 }
-int base_HashTab_store(HashTab *p, const void *key, void *value) {
-    if (p->count >= p->capacity || base_HashTab_lookup(p, key) != nullptr) {
-        return 0;
-    }
-    HashTabBucket *bucket = p->freeList;
-    CHECK(bucket != NULL);
-    p->freeList = bucket->next;
-    HashTabBucket **head = &p->table[p->hash(key, p->tableSize) % p->tableSize];
-    *bucket = HashTabBucket{*head, key, value};
-    *head = bucket;
-    ++p->count;
-    return 1;
-}
-void base_HashTab_delete(HashTab *p, const void *key) {
-    CHECK(p != NULL);
-    CHECK(key != NULL);
-    for (HashTabBucket **link = &p->table[p->hash(key, p->tableSize) % p->tableSize];
-         *link != nullptr; link = &(*link)->next) {
-        HashTabBucket *bucket = *link;
-        if (p->equal(key, bucket->key) != 0) {
-            *link = bucket->next;
-            bucket->next = p->freeList;
-            p->freeList = bucket;
-            if (p->count > 0) {
-                --p->count;
-            }
-            return;
-        }
-    }
-}
-
 void base_SlidingAverage_Add(SlidingAverage *p, unsigned int sample) {
     CHECK(p != NULL);
     const unsigned int slot = p->writeIndex;
@@ -305,7 +258,11 @@ uint32_t base_SlidingAverage_GetVariance(const SlidingAverage *p) {
     if (p->entries != p->maxEntries) {
         return 0;
     }
-    const auto mean = static_cast<uint32_t>(average(p));
+    // The mean from the running sum: both halves convert exactly, where libgcc's
+    // 64-bit conversion would cost more.
+    const double sum = static_cast<double>(static_cast<uint32_t>(p->sum >> 32)) * 4294967296.0 +
+                       static_cast<double>(static_cast<uint32_t>(p->sum));
+    const auto mean = static_cast<uint32_t>(sum / p->entries);
     // The squares' low and high words summed apart: neither sum can wrap, and
     // together they show a total past 64 bits (a variance far above 2^32).
     uint64_t low = 0, high = 0;
@@ -323,16 +280,7 @@ uint32_t base_SlidingAverage_GetVariance(const SlidingAverage *p) {
     return variance > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(variance);
 }
 
-void base_crc16Calc(const void *data, uint16_t *crc, uint32_t len) {
-    const auto *bytes = static_cast<const uint8_t *>(data);
-    uint16_t value = 0;
-    for (uint32_t i = 0; i < len; ++i) {
-        value = crc16_step(value, bytes[i]);
-    }
-    *crc = value;
+void base_zuclib_crc16Update(uint8_t byte, uint16_t *crc) {
+    *crc =
+        static_cast<uint16_t>(crc16_table[static_cast<uint8_t>(byte ^ (*crc >> 8))] ^ (*crc << 8));
 }
-void base_crc16Update(uint8_t byte, uint16_t *crc) {
-    *crc = crc16_step(*crc, byte);
-}
-
-} // extern "C"
