@@ -15,11 +15,15 @@ set(ZUC_ARM_FLAGS "-march=armv7-a -mfpu=vfpv3-d16 -mfloat-abi=hard")
 set(CMAKE_C_FLAGS_INIT "${ZUC_ARM_FLAGS}")
 set(CMAKE_CXX_FLAGS_INIT "${ZUC_ARM_FLAGS}")
 
-set(CMAKE_FIND_ROOT_PATH ${ZUC_ARM_SYSROOT})
+# Libraries, headers and packages are looked for only in the target's folders,
+# never among the host's: the cross toolchain's own, and the install prefixes
+# named in CMAKE_PREFIX_PATH (an ARM install of libzuc, say), which CMake then
+# searches as they are instead of below the sysroot.
+string(REPLACE ":" ";" ZUC_ENV_PREFIXES "$ENV{CMAKE_PREFIX_PATH}")
+set(CMAKE_FIND_ROOT_PATH ${ZUC_ARM_SYSROOT} ${CMAKE_PREFIX_PATH} ${ZUC_ENV_PREFIXES})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Keeps the host's GoogleTest package from being picked up.
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Test binaries run under user-mode emulation. Cortex-A9 has no hardware

@@ -1,6 +1,7 @@
 # Compiles cpp_misuse.cpp once per misuse case and checks that the compiler
 # refuses each with the diagnostic that names it, and that the file without a
-# case compiles (so a broken command line cannot pass for a refusal).
+# case compiles (so a broken command line cannot pass for a refusal); and that
+# <libzuc/zuc.hpp> under C++17 gives exactly one error, which names C++20.
 # Usage: cmake -DCXX=... -DSOURCE=... -DINCLUDE=... -P check_compile_errors.cmake
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/check_script.cmake)
@@ -33,6 +34,17 @@ foreach(regex IN LISTS expected)
         string(APPEND failures "case ${case} is refused without '${regex}':\n${err}\n")
     endif()
 endforeach()
+# Before C++20 the layer stops with its one error, not a cascade.
+set(cxx17_source ${CMAKE_CURRENT_BINARY_DIR}/zuc_hpp_cxx17.cpp)
+file(WRITE ${cxx17_source} "#include <libzuc/zuc.hpp>\n")
+execute_process(COMMAND ${CXX} -std=c++17 -fsyntax-only -I${INCLUDE} ${cxx17_source}
+                RESULT_VARIABLE rc ERROR_VARIABLE err)
+string(REGEX MATCHALL "error:" errors "${err}")
+list(LENGTH errors count)
+if(rc EQUAL 0 OR NOT count EQUAL 1 OR NOT err MATCHES "needs C\\+\\+20")
+    string(APPEND failures "zuc.hpp under C++17 does not stop with one error naming C++20:\n${err}\n")
+endif()
+
 if(failures)
     message(FATAL_ERROR "${failures}")
 endif()

@@ -6,12 +6,13 @@
 #   - no instruction calls or jumps to "<function@plt>" for one.
 # A call through the PLT would cost an indirect jump per call and would let
 # a definition in another object take the library's place.
-# Usage: cmake -DLIB=... -DOBJDUMP=... -DEXPECTED=... -P check_local_calls.cmake
+# The exported functions are those of the version script VERSION_SCRIPT.
+# Usage: cmake -DLIB=... -DOBJDUMP=... -DVERSION_SCRIPT=... -P check_local_calls.cmake
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/check_script.cmake)
-require_vars(LIB OBJDUMP EXPECTED)
+require_vars(LIB OBJDUMP VERSION_SCRIPT)
 
-file(STRINGS "${EXPECTED}" exported REGEX "^[^#]")
+version_script_names(exported "${VERSION_SCRIPT}")
 
 # Dynamic relocations: "<offset> <type> <symbol>[@version][+addend]".
 run_tool(relocations "${OBJDUMP}" -R "${LIB}")

@@ -31,3 +31,15 @@ function(regex_captures out regex text)
     endforeach()
     set(${out} "${captures}" PARENT_SCOPE)
 endfunction()
+
+# version_script_names(<out> <file>): the names a linker version script
+# exports, in order: its lines "name;" (libzuc.map lists one per line, under
+# global:, and only "*;" under local:).
+function(version_script_names out file)
+    file(STRINGS "${file}" lines REGEX "^[ \t]*[A-Za-z_][A-Za-z0-9_]*;[ \t]*$")
+    list(TRANSFORM lines REPLACE "[ \t;]" "")
+    if(NOT lines)
+        message(FATAL_ERROR "${file} exports no name")
+    endif()
+    set(${out} "${lines}" PARENT_SCOPE)
+endfunction()

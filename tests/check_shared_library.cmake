@@ -1,13 +1,14 @@
 # Checks the built shared library's interface with the binutils of its target:
-#   - the dynamic symbols it defines are exactly the functions listed in
-#     EXPECTED (all in the LIBZUC_1 version node);
+#   - the dynamic symbols it defines are exactly the functions that the
+#     linker version script VERSION_SCRIPT (libzuc.map) exports, all in the
+#     LIBZUC_1 version node;
 #   - it imports nothing from the C++ runtime or the unwinder;
 #   - it needs only the C library at run time, and its SONAME is libzuc.so.1;
 #   - it has no static constructors.
-# Usage: cmake -DLIB=... -DNM=... -DREADELF=... -DEXPECTED=... -P check_shared_library.cmake
+# Usage: cmake -DLIB=... -DNM=... -DREADELF=... -DVERSION_SCRIPT=... -P check_shared_library.cmake
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/check_script.cmake)
-require_vars(LIB NM READELF EXPECTED)
+require_vars(LIB NM READELF VERSION_SCRIPT)
 
 set(failures "")
 
@@ -33,7 +34,7 @@ macro(split_entry entry)
 endmacro()
 
 # Exported set.
-file(STRINGS "${EXPECTED}" expected REGEX "^[^#]")
+version_script_names(expected "${VERSION_SCRIPT}")
 list(SORT expected)
 run_tool(defined "${NM}" -D --defined-only "${LIB}")
 symbol_entries("${defined}" entries)

@@ -35,7 +35,7 @@ TEST(CppStores, FactoriesFailAsResultsAndOwnersFreeTheirBlocksOnce) {
                   auto p = zuc::pool<int>::make(4);
                   if (p) {
                       zuc::pool<int> moved(std::move(*p));
-                      EXPECT_EQ(p->get(), nullptr);
+                      EXPECT_EQ(p->native(), nullptr);
                       EXPECT_EQ(moved.capacity(), 4u);
                   }
                   return p.has_value();

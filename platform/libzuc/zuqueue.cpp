@@ -19,6 +19,7 @@ static_assert(offsetof(zuqueue, write_index) == 8);
 static_assert(offsetof(zuqueue, read_index) == 12);
 static_assert(offsetof(zuqueue, members) == 16);
 static_assert(ZUQUEUE_MAX_CAPACITY == 1073741818u, "(capacity + 5) * 4 within 32 bits");
+static_assert(ZUQUEUE_SIZE(0) == 20 && ZUQUEUE_SIZE(1) == 24 && ZUQUEUE_SIZE(10) == 60);
 #endif
 // Within the limit neither the in-place size nor the slot array's byte count
 // can wrap.
@@ -64,7 +65,7 @@ ZUC_EXPORT unsigned int zuqueue_size(unsigned int capacity) {
     if (capacity > ZUQUEUE_MAX_CAPACITY) {
         return UINT_MAX; // saturated: the true size does not fit
     }
-    return static_cast<unsigned int>(sizeof(zuqueue) + capacity * sizeof(void *));
+    return ZUQUEUE_SIZE(capacity);
 }
 
 ZUC_EXPORT zuqueue *zuqueue_inplace_new(void *mem, unsigned int memsize, unsigned int capacity) {

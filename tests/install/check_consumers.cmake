@@ -1,41 +1,67 @@
-# Installs the built library into a staging prefix and builds and runs the
-# consumer projects against it, as another team would:
-#   find_package/  through find_package(libzuc), linking libzuc::zuc and
-#                  libzuc::zuc_static; once against the staged install and
-#                  once against the build tree (libzuc_DIR=<build dir>);
-#   pkg_config/    through pkg-config and make.
-# Cross builds use the same toolchain file and run the programs under the
-# emulator.
-# Usage: cmake -DBUILD_DIR=... -DWORK_DIR=... -DSOURCE_DIR=... -DGENERATOR=...
+# Builds libzuc as a new user does and builds and runs the consumer projects
+# against it, as another team would:
+#   - the library alone, configured, built and installed by the README's
+#     recipe (cmake -B, cmake --build, cmake --install --prefix), with the
+#     GoogleTest sources out of reach: an empty folder stands in for them, so
+#     a configure that wanted the test suite would fail;
+#   - find_package/ through find_package(libzuc), linking libzuc::zuc and
+#     libzuc::zuc_static, found through CMAKE_PREFIX_PATH in that install and
+#     through libzuc_DIR in the build tree of the package preset;
+#   - pkg_config/ through pkg-config and make, against that install.
+# Cross builds use the toolchain file for the library and the consumers alike,
+# as the README says, and run the programs under the emulator.
+# Usage: cmake -DPROJECT_DIR=... -DBUILD_DIR=... -DWORK_DIR=... -DSOURCE_DIR=...
 #        [-DTOOLCHAIN=...] -DCC=... -DREADELF=... -DMAKE=... -DPKG_CONFIG=...
-#        [-DEMULATOR=cmd|arg|...] -DLIBDIR=<lib folder below the prefix>
-#        -P check_consumers.cmake
+#        [-DEMULATOR=cmd|arg|...] -P check_consumers.cmake
 cmake_minimum_required(VERSION 3.25)
 include(${SOURCE_DIR}/../check_script.cmake)
+require_vars(PROJECT_DIR BUILD_DIR WORK_DIR SOURCE_DIR CC READELF MAKE PKG_CONFIG)
 string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 
-file(REMOVE_RECURSE ${WORK_DIR})
-set(stage ${WORK_DIR}/stage)
-set(stage_libdir ${stage}/${LIBDIR})
-run_tool(out ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${stage})
-
-# The find_package project, against the staged install and the build tree.
 set(toolchain_option "")
 if(TOOLCHAIN)
-    set(toolchain_option -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
+    set(toolchain_option --toolchain ${TOOLCHAIN})
 endif()
-foreach(tree stage build_tree)
-    if(tree STREQUAL "stage")
-        set(package_dir ${stage_libdir}/cmake/libzuc)
+
+# timed(<step> <command>...): runs a step of the recipe and appends its wall
+# time to the variable times.
+function(timed step)
+    string(TIMESTAMP start "%s%f")
+    run_tool(out ${ARGN})
+    string(TIMESTAMP end "%s%f")
+    math(EXPR ms "(${end} - ${start}) / 1000")
+    math(EXPR tenths "${ms} % 1000 / 100")
+    math(EXPR seconds "${ms} / 1000")
+    set(times "${times} ${step} ${seconds}.${tenths} s," PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+set(library ${WORK_DIR}/library)
+set(stage ${WORK_DIR}/stage)
+set(no_googletest ${WORK_DIR}/no_googletest)
+file(MAKE_DIRECTORY ${no_googletest})
+set(times "")
+timed(configure ${CMAKE_COMMAND} -S ${PROJECT_DIR} -B ${library} ${toolchain_option}
+                --no-warn-unused-cli -DZUC_GTEST_SOURCE_DIR=${no_googletest})
+timed(build ${CMAKE_COMMAND} --build ${library} --parallel)
+timed(install ${CMAKE_COMMAND} --install ${library} --prefix ${stage})
+message(STATUS "library alone, without GoogleTest:${times} installed in ${stage}")
+# Outside /usr the libraries go to lib/, the README says.
+set(stage_libdir ${stage}/lib)
+
+# The find_package project, against the install and the package build tree.
+foreach(tree install build_tree)
+    if(tree STREQUAL "install")
+        set(find_option -DCMAKE_PREFIX_PATH=${stage})
     else()
-        set(package_dir ${BUILD_DIR})
+        set(find_option -Dlibzuc_DIR=${BUILD_DIR})
     endif()
     set(dir ${WORK_DIR}/find_package_${tree})
-    run_tool(out ${CMAKE_COMMAND} -S ${SOURCE_DIR}/find_package -B ${dir} -G ${GENERATOR}
-                 -DCMAKE_BUILD_TYPE=Release ${toolchain_option} -Dlibzuc_DIR=${package_dir})
+    run_tool(out ${CMAKE_COMMAND} -S ${SOURCE_DIR}/find_package -B ${dir} ${toolchain_option}
+                 -DCMAKE_BUILD_TYPE=Release ${find_option})
     run_tool(out ${CMAKE_COMMAND} --build ${dir})
     run_tool(out ${CMAKE_CTEST_COMMAND} --test-dir ${dir} --output-on-failure)
-    message(STATUS "find_package (${tree}):\n${out}")
+    message(STATUS "find_package (${tree}, ${find_option}):\n${out}")
 
     # Each imported target is what its name says.
     run_tool(shared_needs ${READELF} -d ${dir}/consumer_zuc)
@@ -45,7 +71,7 @@ foreach(tree stage build_tree)
     endif()
 endforeach()
 
-# The pkg-config project, seeing only the staged libzuc.pc.
+# The pkg-config project, seeing only the installed libzuc.pc.
 set(dir ${WORK_DIR}/pkg_config)
 file(MAKE_DIRECTORY ${dir})
 run_tool(out ${CMAKE_COMMAND} -E env PKG_CONFIG_LIBDIR=${stage_libdir}/pkgconfig

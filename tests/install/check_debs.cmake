@@ -1,8 +1,9 @@
 # Makes the Debian packages from a configured build and checks what a user
-# of dpkg would see: names, version, architecture, dependencies, and exactly
-# the files each package holds (libzuc.pc written for the prefix /usr, the
-# libraries stripped).
-# Usage: cmake -DCPACK=... -DCPACK_CONFIG=... -DWORK_DIR=... -DDPKG_DEB=...
+# of dpkg would see: names, version, architecture, dependencies, exactly the
+# files each package holds (libzuc.pc written for the prefix /usr, the
+# libraries stripped) and the control members (the ldconfig trigger instead
+# of maintainer scripts); then lintian, whose errors and warnings fail.
+# Usage: cmake -DCPACK=... -DCPACK_CONFIG=... -DWORK_DIR=... -DDPKG_DEB=... -DLINTIAN=...
 #        -DREADELF=... -DARCH=... -DLIBDIR=usr/lib/<triplet> -DVERSION=<Debian version>
 #        -DRUNTIME=<runtime package> -DSONAME=libzuc.so.N -DLIBRARY=libzuc.so.N.M.P
 #        -DHEADERS=a.h|b.h|... -P check_debs.cmake
@@ -44,7 +45,9 @@ function(check_deb package depends)
         endif()
     endforeach()
     list(SORT files)
-    set(expected ${ARGN})
+    set(expected ${ARGN} usr/share/doc/${package}/copyright
+                 usr/share/doc/${package}/changelog.Debian.gz
+                 usr/share/lintian/overrides/${package})
     list(SORT expected)
     if(NOT files STREQUAL expected)
         string(REPLACE ";" "\n    " files "${files}")
@@ -52,9 +55,17 @@ function(check_deb package depends)
         string(APPEND failures "  ${deb} holds\n    ${files}\n  instead of\n    ${expected}\n")
     endif()
     run_tool(out ${DPKG_DEB} --extract ${deb} ${WORK_DIR}/root)
+    file(MAKE_DIRECTORY ${WORK_DIR}/control)
+    run_tool(out ${DPKG_DEB} --control ${deb} ${WORK_DIR}/control/${package})
+    file(GLOB control RELATIVE ${WORK_DIR}/control/${package} ${WORK_DIR}/control/${package}/*)
+    list(SORT control)
+    if(NOT "${control}" STREQUAL "${control_expected}")
+        string(APPEND failures "  ${deb} has the control members ${control}\n")
+    endif()
     set(failures "${failures}" PARENT_SCOPE)
 endfunction()
 
+set(control_expected control md5sums shlibs triggers)
 check_deb(${RUNTIME} "libc6 \\(>= [0-9.]+\\)"
           ${LIBDIR}/${LIBRARY} "${LIBDIR}/${SONAME} -> ${LIBRARY}")
 set(dev_files "")
@@ -65,6 +76,7 @@ foreach(file libzucConfig.cmake libzucConfigVersion.cmake libzucTargets.cmake
              libzucTargets-release.cmake)
     list(APPEND dev_files ${LIBDIR}/cmake/libzuc/${file})
 endforeach()
+set(control_expected control md5sums)
 check_deb(libzuc-dev "${RUNTIME} \\(= ${VERSION}\\)"
           ${dev_files} ${LIBDIR}/libzuc.a "${LIBDIR}/libzuc.so -> ${SONAME}"
           ${LIBDIR}/pkgconfig/libzuc.pc)
@@ -83,6 +95,14 @@ foreach(binary ${LIBRARY} libzuc.a)
         endif()
     endif()
 endforeach()
+
+file(GLOB debs ${WORK_DIR}/*.deb)
+execute_process(COMMAND ${LINTIAN} --fail-on error,warning ${debs}
+                OUTPUT_VARIABLE lintian_report ERROR_VARIABLE lintian_errors RESULT_VARIABLE rc)
+message(STATUS "lintian:\n${lintian_report}")
+if(NOT rc EQUAL 0)
+    string(APPEND failures "  lintian reports errors or warnings (status ${rc}):\n${lintian_errors}")
+endif()
 
 if(failures)
     message(FATAL_ERROR "Debian packages:\n${failures}")

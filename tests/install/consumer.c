@@ -3,12 +3,12 @@
  * families and checks their results against values known independently of
  * the library; any mismatch makes it fail. */
 #include <libzuc/crc16.h>
+#include <libzuc/dlist.h>
 #include <libzuc/searchmap.h>
 #include <libzuc/slist.h>
 #include <libzuc/zuqueue.h>
 
-#include <stddef.h>
-#include <stdio.h>
+#include <stdio.h> /* not <stddef.h>: the list headers bring offsetof */
 
 static int failures;
 
@@ -22,6 +22,7 @@ static void expect(int ok, const char *what) {
 typedef struct Item {
     int key;
     struct Item *next;
+    struct Item *prev;
 } Item;
 
 static int byKey(const void *a, const void *b) {
@@ -58,9 +59,18 @@ int main(void) {
         zuqueue_free(q, countRelease);
         expect(released == 1, "zuqueue_free released one element");
     }
+    /* The in-place form in a static buffer made as zuqueue.h shows. */
+    static union {
+        zuqueue record;
+        unsigned char bytes[ZUQUEUE_SIZE(2)];
+    } buf;
+    zuqueue *inplace = zuqueue_inplace_new(&buf, sizeof buf, 2);
+    expect(zuqueue_add(inplace, &a) == 1 && zuqueue_add(inplace, &b) == 1 &&
+               zuqueue_add(inplace, &c) == 0 && zuqueue_get(inplace) == &a,
+           "in-place queue of two");
 
     /* Sorted insertion through a link member of the caller's record. */
-    Item items[] = {{3, NULL}, {1, NULL}, {2, NULL}};
+    Item items[] = {{3, NULL, NULL}, {1, NULL, NULL}, {2, NULL, NULL}};
     List lst;
     List_makeList(&lst, offsetof(Item, next), byKey);
     for (unsigned int i = 0; i < 3; ++i) {
@@ -72,6 +82,16 @@ int main(void) {
         expect(item->key == expected, "List walk out of order");
     }
     expect(expected == 4 && List_getCount(&lst) == 3, "List holds three items");
+
+    /* Removal from the middle of a doubly linked list relinks the neighbours. */
+    DList dl;
+    DList_makeDList(&dl, offsetof(Item, next), offsetof(Item, prev), NULL);
+    for (unsigned int i = 0; i < 3; ++i) {
+        DList_insertLast(&dl, &items[i]);
+    }
+    DList_remove(&dl, &items[1]);
+    expect(items[0].next == &items[2] && items[2].prev == &items[0] && DList_getCount(&dl) == 2,
+           "DList_remove relinks the neighbours");
 
     if (failures == 0) {
         printf("consumer: all checks passed\n");

@@ -10,6 +10,9 @@
 #ifndef LIBZUC_CRC16_HPP
 #define LIBZUC_CRC16_HPP
 
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/crc16.h>
 
 #include <cstddef>
@@ -88,4 +91,5 @@ inline std::uint16_t crc16(std::string_view text) noexcept {
 
 } // namespace zuc
 
+#endif // C++20
 #endif

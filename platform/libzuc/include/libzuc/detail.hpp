@@ -12,6 +12,13 @@
 #ifndef LIBZUC_DETAIL_HPP
 #define LIBZUC_DETAIL_HPP
 
+// The C++ layer is C++20 (concepts, std::span, std::bit_cast, ...). An older
+// standard gets this one error instead of a cascade from the headers: every
+// header of the layer includes this one first and then skips its contents.
+#if __cplusplus < 202002L
+#error "the libzuc C++ layer needs C++20: compile with -std=c++20 or later"
+#else
+
 #include <bit>
 #include <compare>
 #include <concepts>
@@ -128,4 +135,5 @@ unsigned int member_offset(M T::*member) noexcept {
 } // namespace detail
 } // namespace zuc
 
+#endif // C++20
 #endif

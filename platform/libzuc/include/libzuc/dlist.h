@@ -46,6 +46,8 @@
 #ifndef LIBZUC_DLIST_H
 #define LIBZUC_DLIST_H
 
+#include <stddef.h> /* offsetof, for the link offsets */
+
 #ifdef __cplusplus
 extern "C" {
 #endif

@@ -23,7 +23,9 @@
 #ifndef LIBZUC_DLIST_HPP
 #define LIBZUC_DLIST_HPP
 
-#include <libzuc/detail.hpp>
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/dlist.h>
 
 #include <cstddef>
@@ -176,4 +178,5 @@ class dlist<T, Next, Prev, Compare>::basic_iterator {
 
 } // namespace zuc
 
+#endif // C++20
 #endif

@@ -88,9 +88,10 @@ void *HashTab_lookup(const HashTab *p, const void *key);
 
 /* Stores key with value as the newest entry of its chain. Returns 1 when
  * stored; 0, calling no callback, when the table is full; 0 when key is
- * already present with a non-NULL value (which stays). Not full, a NULL key
- * aborts in the lookup: "key != NULL" reported by HashTab_lookup. p is not
- * checked. Aborts: "bucket != NULL" if the free list was damaged. */
+ * already present with a non-NULL value (which stays). p is not checked.
+ * Aborts: "key != NULL", "bucket != NULL" (the first only when the table is
+ * not full, reported by HashTab_lookup; the second only if the free list was
+ * damaged). */
 int HashTab_store(HashTab *p, const void *key, void *value);
 
 /* Removes the newest entry whose key equals key, if any, and returns its

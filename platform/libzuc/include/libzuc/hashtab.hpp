@@ -21,7 +21,9 @@
 #ifndef LIBZUC_HASHTAB_HPP
 #define LIBZUC_HASHTAB_HPP
 
-#include <libzuc/detail.hpp>
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/hashtab.h>
 
 #include <climits>
@@ -127,4 +129,5 @@ class hash_table {
 
 } // namespace zuc
 
+#endif // C++20
 #endif

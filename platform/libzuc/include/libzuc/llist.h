@@ -261,8 +261,8 @@ list *list_copy(const list *lst, list_copier_fn copier, list_free_data_fn free_d
  * frees src without touching its elements and returns dest. src must be
  * another list than dest. When a node cannot be allocated, returns NULL with
  * dest holding the elements appended so far and src unchanged.
- * Aborts: "src != NULL", "dest != NULL"; a sublist dest is refused by list_add
- * ("!lst->is_sublist") once src has an element. */
+ * Aborts: "src != NULL", "dest != NULL", "!lst->is_sublist" (the third
+ * reported by list_add, for a sublist dest once src has an element). */
 list *list_merge(list *dest, list *src);
 
 #ifdef __cplusplus

@@ -13,15 +13,20 @@
  *
  * Elements are handed to callables as T * (the list stores any pointer, null
  * included). Failures stay results: a factory answers an empty std::optional,
- * an addition false, a search end(). Caller errors (front() of an empty list,
- * at() out of range, a moved-from list) abort with the C functions' own checks.
- * As with the C list, size() walks the list, and no walk may release the
- * node it stands on.
+ * an addition false, a search end(), front() and back() of an empty list
+ * null. Caller errors (at() out of range, ...) abort with the C functions' own
+ * checks. A moved-from list holds no C list and may only be assigned or
+ * destroyed; used anyway, it answers as the C functions do for NULL: size()
+ * 0, empty() true, and the members whose C function checks its list abort
+ * ("lst != NULL"). As with the C list, size() walks the list, and no walk may
+ * release the node it stands on.
  */
 #ifndef LIBZUC_LLIST_HPP
 #define LIBZUC_LLIST_HPP
 
-#include <libzuc/detail.hpp>
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/llist.h>
 
 #include <cstddef>
@@ -39,18 +44,22 @@ class sublist;
 
 namespace detail {
 
-// Bidirectional iterator over the nodes of a C list; dereferencing gives the
-// node's element as T *. It reads the nodes' links directly, so a walk makes
-// no call. --end() steps onto the tail.
+// Iterator over the nodes of a C list; dereferencing gives the node's element
+// as T *. It reads the nodes' links directly, so a walk makes no call.
+// --end() steps onto the tail. Its reference is a value (the node holds a
+// void *), which the standard's older iterator categories do not allow beyond
+// input: so it is a C++20 bidirectional iterator (std::ranges::prev,
+// std::reverse_iterator and std::views::reverse work with it) but a legacy
+// input iterator (std::prev does not).
 template <class T>
 class list_iterator {
   public:
     using value_type = T *;
-    using reference = T *; // a value, as the node holds a void *; std::prev and
-                           // std::reverse_iterator work with it all the same
+    using reference = T *;
     using pointer = void;
     using difference_type = std::ptrdiff_t;
-    using iterator_category = std::bidirectional_iterator_tag;
+    using iterator_category = std::input_iterator_tag;
+    using iterator_concept = std::bidirectional_iterator_tag;
 
     list_iterator() = default;
     list_iterator(::list_node *node, const ::list *owner) noexcept : node_(node), owner_(owner) {}
@@ -83,6 +92,7 @@ class list_iterator {
     ::list_node *node_ = nullptr;
     const ::list *owner_ = nullptr;
 };
+static_assert(std::bidirectional_iterator<list_iterator<int>>);
 
 // Frees a C list, handing its elements to Release (none when void).
 template <class T, class Release>
@@ -100,38 +110,42 @@ class list_base {
     using iterator = list_iterator<T>;
     using const_iterator = iterator;
 
-    iterator begin() const noexcept { return {list_first(get()).node, get()}; }
-    iterator end() const noexcept { return {nullptr, get()}; }
+    iterator begin() const noexcept { return {list_first(native()).node, native()}; }
+    iterator end() const noexcept { return {nullptr, native()}; }
 
-    bool empty() const noexcept { return list_empty(get()) != 0; }
+    bool empty() const noexcept { return list_empty(native()) != 0; }
     // Counts the nodes: O(n), as nothing keeps a count.
-    size_type size() const noexcept { return list_size(get()); }
-    // The first, last, idx-th element; abort when there is none.
-    T *front() const noexcept { return static_cast<T *>(list_get(list_first(get()))); }
-    T *back() const noexcept { return static_cast<T *>(list_get(list_last(get()))); }
-    T *at(size_type idx) const noexcept { return static_cast<T *>(list_at(get(), idx)); }
+    size_type size() const noexcept { return list_size(native()); }
+    // The first and the last element; null when the list is empty (or when
+    // that element is null).
+    T *front() const noexcept { return element_at(list_first(native())); }
+    T *back() const noexcept { return element_at(list_last(native())); }
+    // The idx-th element; aborts when there is none ("idx < list_size(lst)").
+    T *at(size_type idx) const noexcept { return static_cast<T *>(list_at(native(), idx)); }
 
     // The first node holding the very pointer element, or end().
     iterator find(const T *element) const noexcept {
-        return {list_find_data(get(), element), get()};
+        return {list_find_data(native(), element), native()};
     }
     // The first node for whose element pred(T *) is true, or end().
     template <class Pred>
     iterator find_if(Pred &&pred) const noexcept {
-        return {list_find(get(), context_of(pred), &find_callback<std::remove_reference_t<Pred>>),
-                get()};
+        return {
+            list_find(native(), context_of(pred), &find_callback<std::remove_reference_t<Pred>>),
+            native()};
     }
 
     // Calls f(T *) head to tail. f returns void, or bool where false stops the
     // walk. Returns whether the walk reached the end.
     template <class F>
     bool for_each(F &&f) const noexcept {
-        return list_foreach(get(), context_of(f), &walk_callback<std::remove_reference_t<F>>) != 0;
+        return list_foreach(native(), context_of(f), &walk_callback<std::remove_reference_t<F>>) !=
+               0;
     }
     // The same walk tail to head.
     template <class F>
     bool for_each_reversed(F &&f) const noexcept {
-        return list_foreach_reversed(get(), context_of(f),
+        return list_foreach_reversed(native(), context_of(f),
                                      &walk_callback<std::remove_reference_t<F>>) != 0;
     }
     // f(T *) for every element and, between two neighbours only, sep(T *)
@@ -141,21 +155,21 @@ class list_base {
     bool for_each_separated(F &&f, Sep &&sep) const noexcept {
         separated<std::remove_reference_t<F>, std::remove_reference_t<Sep>> both{
             std::addressof(f), std::addressof(sep)};
-        return list_foreach_sep(get(), &both, &decltype(both)::element,
+        return list_foreach_sep(native(), &both, &decltype(both)::element,
                                 &decltype(both)::separator) != 0;
     }
 
     // Number of elements for which pred(T *) is true.
     template <class Pred>
     size_type count_if(Pred &&pred) const noexcept {
-        return list_count(get(), &predicate_callback<std::remove_reference_t<Pred>>,
+        return list_count(native(), &predicate_callback<std::remove_reference_t<Pred>>,
                           context_of(pred));
     }
 
     // Sorts stably by less(T *, T *), a stateless "orders before" predicate.
     template <stateless Less>
     void sort(Less) noexcept {
-        list_sort(get(), [](const void *earlier, const void *later) noexcept -> int {
+        list_sort(native(), [](const void *earlier, const void *later) noexcept -> int {
             return Less{}(element(later), element(earlier)) ? 1 : 0;
         });
     }
@@ -165,23 +179,23 @@ class list_base {
     template <class Pred>
     std::optional<sublist<T>> filter(Pred &&pred) const noexcept {
         return sublist<T>::adopt(sublist_create(
-            get(), &predicate_callback<std::remove_reference_t<Pred>>, context_of(pred)));
+            native(), &predicate_callback<std::remove_reference_t<Pred>>, context_of(pred)));
     }
     template <class Pred>
     std::optional<sublist<T>> filter_out(Pred &&pred) const noexcept {
         return sublist<T>::adopt(sublist_create_neg(
-            get(), &predicate_callback<std::remove_reference_t<Pred>>, context_of(pred)));
+            native(), &predicate_callback<std::remove_reference_t<Pred>>, context_of(pred)));
     }
     // A sublist of all elements.
     std::optional<sublist<T>> view() const noexcept {
-        return sublist<T>::adopt(sublist_copy(get()));
+        return sublist<T>::adopt(sublist_copy(native()));
     }
     // A sublist of U * values adaptor(T *) makes, one per element, in order;
     // the sublist never releases them.
     template <stateless Adaptor>
     auto transform(Adaptor) const noexcept {
         using U = std::remove_pointer_t<std::invoke_result_t<Adaptor &, T *>>;
-        return sublist<U>::adopt(sublist_adaptor(get(), [](void *e) noexcept -> void * {
+        return sublist<U>::adopt(sublist_adaptor(native(), [](void *e) noexcept -> void * {
             return untyped(Adaptor{}(static_cast<T *>(e)));
         }));
     }
@@ -191,7 +205,7 @@ class list_base {
     template <class Release, stateless Copier>
     std::optional<list<T, Release>> copy_as(Copier) const noexcept {
         ::list *made = list_copy(
-            get(),
+            native(),
             [](void *e) noexcept -> void * { return untyped(Copier{}(static_cast<T *>(e))); },
             release_callback<T, Release>());
         if (made == nullptr) {
@@ -201,7 +215,8 @@ class list_base {
     }
 
     // The C list, still owned.
-    ::list *get() const noexcept { return lst_.get(); }
+    ::list *native() noexcept { return lst_.get(); }
+    const ::list *native() const noexcept { return lst_.get(); }
     // Gives the C list up: the caller releases it with list_free.
     ::list *release() noexcept { return lst_.release(); }
 
@@ -212,6 +227,10 @@ class list_base {
     std::unique_ptr<::list, Free> lst_;
 
     static T *element(const void *e) noexcept { return static_cast<T *>(const_cast<void *>(e)); }
+    // The element of a C iteration handle, or null at the end.
+    static T *element_at(::list_iterator i) noexcept {
+        return i.node != nullptr ? static_cast<T *>(i.node->data) : nullptr;
+    }
 
     // Calls f on an element: true to go on.
     template <class F>
@@ -284,25 +303,25 @@ class list : public detail::list_base<T, detail::free_list<T, Release>> {
     // Appends or prepends element; false when no node could be allocated,
     // and then the list is unchanged and element is still the caller's.
     [[nodiscard]] bool push_back(T *element) noexcept {
-        return list_add(this->get(), detail::untyped(element)) != nullptr;
+        return list_add(this->native(), detail::untyped(element)) != nullptr;
     }
     [[nodiscard]] bool push_front(T *element) noexcept {
-        return list_insert(this->get(), detail::untyped(element)) != nullptr;
+        return list_insert(this->native(), detail::untyped(element)) != nullptr;
     }
     // Releases pos's element, removes its node and returns the one after.
     iterator erase(iterator pos) noexcept {
-        return {list_delete(this->get(), pos.node(), released), this->get()};
+        return {list_delete(this->native(), pos.node(), released), this->native()};
     }
     // Releases every element, then every node; the list stays usable.
-    void clear() noexcept { list_clear(this->get(), released); }
+    void clear() noexcept { list_clear(this->native(), released); }
 
     // Moves every element of other behind the last one and frees other.
     // When memory runs out, returns false and leaves both lists as they were,
     // each element owned by exactly one of them.
     [[nodiscard]] bool append(list &&other) noexcept {
-        ::list *lst = this->get();
+        ::list *lst = this->native();
         ::list_node *old_tail = lst != nullptr ? lst->tail : nullptr;
-        if (list_merge(lst, other.get()) != nullptr) {
+        if (list_merge(lst, other.native()) != nullptr) {
             (void)other.release(); // list_merge freed it
             return true;
         }
@@ -344,10 +363,14 @@ class sublist : public detail::list_base<T, detail::free_list<T, void>> {
 
     // Removes pos's node (not its element) and returns the one after.
     iterator erase(iterator pos) noexcept {
-        return {list_remove_node(this->get(), pos.node()), this->get()};
+        return {list_remove_node(this->native(), pos.node()), this->native()};
     }
     // Removes every node.
-    void clear() noexcept { list_clear(this->get(), nullptr); }
+    void clear() noexcept { list_clear(this->native(), nullptr); }
+
+  private:
+    template <class, class>
+    friend class detail::list_base;
 
     // The derived-list operations' result: empty when they returned NULL.
     static std::optional<sublist> adopt(::list *made) noexcept {
@@ -360,4 +383,5 @@ class sublist : public detail::list_base<T, detail::free_list<T, void>> {
 
 } // namespace zuc
 
+#endif // C++20
 #endif

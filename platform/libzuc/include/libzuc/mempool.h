@@ -45,14 +45,15 @@ typedef struct mempool {
 mempool *mempool_create(unsigned int nelements, unsigned int elementsize);
 
 /* Hands out a free element, or returns NULL when every element is handed
- * out. Aborts: "pool != NULL"; "element != STACK_SENTINEL" (reported by
- * stack_pop) if the stack was damaged. */
+ * out. Aborts: "pool != NULL", "element != STACK_SENTINEL" (the second
+ * reported by stack_pop, and only if the stack was damaged). */
 void *mempool_alloc(mempool *pool);
 
 /* Returns element, handed out by this pool, to it; it is the next one handed
- * out. A NULL element does nothing. Aborts: "pool != NULL" (even for a NULL
- * element), "pool->nallocated > 0"; "pool->stack[pool->nallocated] ==
- * STACK_SENTINEL" (reported by stack_push) if the stack was damaged. */
+ * out. A NULL element does nothing. Aborts: "pool != NULL",
+ * "pool->nallocated > 0", "pool->stack[pool->nallocated] == STACK_SENTINEL"
+ * (the first even for a NULL element; the third reported by stack_push, and
+ * only if the stack was damaged). */
 void mempool_free(mempool *pool, void *element);
 
 /* Frees the stack, the element block and the record. Elements still handed

@@ -17,7 +17,9 @@
 #ifndef LIBZUC_MEMPOOL_HPP
 #define LIBZUC_MEMPOOL_HPP
 
-#include <libzuc/detail.hpp>
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/mempool.h>
 
 #include <climits>
@@ -61,7 +63,7 @@ class pool {
     // A T made from args in a free element, or null when none is free.
     template <class... Args>
     [[nodiscard]] T *create(Args &&...args) noexcept {
-        void *element = mempool_alloc(get());
+        void *element = mempool_alloc(native());
         return element == nullptr ? nullptr : ::new (element) T(std::forward<Args>(args)...);
     }
     // Destroys object, made by create(), and hands its element back; null
@@ -70,24 +72,25 @@ class pool {
         if (object != nullptr) {
             std::destroy_at(object);
         }
-        mempool_free(get(), object);
+        mempool_free(native(), object);
     }
 
     // A free element as it is, or null when none is free.
     [[nodiscard]] T *allocate() noexcept requires std::is_trivial_v<T> {
-        return static_cast<T *>(mempool_alloc(get()));
+        return static_cast<T *>(mempool_alloc(native()));
     }
     // Hands element back; null does nothing.
     void deallocate(T *element) noexcept requires std::is_trivial_v<T> {
-        mempool_free(get(), element);
+        mempool_free(native(), element);
     }
 
-    size_type capacity() const noexcept { return get()->nelements; }
+    size_type capacity() const noexcept { return native()->nelements; }
     // Elements handed out now.
-    size_type in_use() const noexcept { return get()->nallocated; }
+    size_type in_use() const noexcept { return native()->nallocated; }
 
     // The C pool, still owned.
-    mempool *get() const noexcept { return pool_.get(); }
+    mempool *native() noexcept { return pool_.get(); }
+    const mempool *native() const noexcept { return pool_.get(); }
     // Gives the C pool up: the caller destroys it with mempool_destroy.
     mempool *release() noexcept { return pool_.release(); }
 
@@ -97,4 +100,5 @@ class pool {
 
 } // namespace zuc
 
+#endif // C++20
 #endif

@@ -16,6 +16,9 @@
 #ifndef LIBZUC_SEARCHMAP_HPP
 #define LIBZUC_SEARCHMAP_HPP
 
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/searchmap.h>
 
 #include <cstddef>
@@ -108,4 +111,5 @@ class str_uint_map {
 
 } // namespace zuc
 
+#endif // C++20
 #endif

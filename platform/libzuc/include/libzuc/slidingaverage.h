@@ -26,8 +26,13 @@
  *     } buf;
  *     SlidingAverage *avg = SlidingAverage_inplace_create(&buf, sizeof buf, WINDOW);
  *
- * On the 32-bit target the record is 24 bytes and the address need only be a
- * multiple of 4; on a 64-bit host the record is 32 bytes and wants 8.
+ * The buffer's address need only be a multiple of 4, on every platform: the
+ * functions reach the record at that alignment, although SlidingAverage
+ * itself asks for 8 wherever uint64_t does (the 32-bit target included; the
+ * union above gives 8). The record is 24 bytes on the 32-bit target and 32
+ * on a 64-bit host. Where the address is not a multiple of
+ * alignof(SlidingAverage), use the object through the functions only, not
+ * through its fields.
  *
  * Caller errors (a NULL object or buffer, a zero window, a buffer too small
  * or misaligned) abort with the standard assertion report; the checks listed
@@ -57,10 +62,13 @@ typedef struct SlidingAverage {
 SlidingAverage *SlidingAverage_create(unsigned int maxEntries);
 
 /* Makes an empty window of maxEntries samples inside buf (bufsize bytes, see
- * above for sizing) and returns buf. Allocates nothing. Aborts, in this order:
- * "buf", "maxEntries <= (UINT_MAX - sizeof *p) / sizeof *p->log" (record and
- * ring must fit in 32 bits), "bufsize >= maxEntries * sizeof *p->log + sizeof *p",
- * "(intptr_t)buf % 4 == 0", "maxEntries > 0". */
+ * above for sizing) and returns buf. Allocates nothing. Aborts: "buf",
+ * "maxEntries <= (UINT_MAX - sizeof *p) / sizeof *p->log",
+ * "bufsize >= maxEntries * sizeof *p->log + sizeof *p",
+ * "(intptr_t)buf % 4 == 0", "maxEntries > 0",
+ * "(intptr_t)p->log % sizeof *p->log == 0" (checked in this order; the second
+ * as record and ring must fit in 32 bits; the last always holds once the
+ * third has passed). */
 SlidingAverage *SlidingAverage_inplace_create(void *buf, unsigned int bufsize,
                                               unsigned int maxEntries);
 

@@ -15,7 +15,9 @@
 #ifndef LIBZUC_SLIDINGAVERAGE_HPP
 #define LIBZUC_SLIDINGAVERAGE_HPP
 
-#include <libzuc/detail.hpp>
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/slidingaverage.h>
 
 #include <climits>
@@ -78,7 +80,8 @@ class sliding_average : public detail::average_ops<sliding_average> {
     explicit sliding_average(SlidingAverage *owned) noexcept : avg_(owned) {}
 
     // The C object, still owned.
-    SlidingAverage *native() const noexcept { return avg_.get(); }
+    SlidingAverage *native() noexcept { return avg_.get(); }
+    const SlidingAverage *native() const noexcept { return avg_.get(); }
     // Gives the C object up: the caller destroys it with SlidingAverage_destroy.
     SlidingAverage *release() noexcept { return avg_.release(); }
 
@@ -118,4 +121,5 @@ class inplace_sliding_average : public detail::average_ops<inplace_sliding_avera
 
 } // namespace zuc
 
+#endif // C++20
 #endif

@@ -46,6 +46,8 @@
 #ifndef LIBZUC_SLIST_H
 #define LIBZUC_SLIST_H
 
+#include <stddef.h> /* offsetof, for the link offsets */
+
 #ifdef __cplusplus
 extern "C" {
 #endif

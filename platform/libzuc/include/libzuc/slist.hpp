@@ -23,7 +23,9 @@
 #ifndef LIBZUC_SLIST_HPP
 #define LIBZUC_SLIST_HPP
 
-#include <libzuc/detail.hpp>
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/slist.h>
 
 #include <cstddef>
@@ -163,4 +165,5 @@ class slist<T, Link, Compare>::basic_iterator {
 
 } // namespace zuc
 
+#endif // C++20
 #endif

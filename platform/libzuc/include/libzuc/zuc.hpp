@@ -10,6 +10,9 @@
 #ifndef LIBZUC_ZUC_HPP
 #define LIBZUC_ZUC_HPP
 
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/crc16.hpp>
 #include <libzuc/dlist.hpp>
 #include <libzuc/hashtab.hpp>
@@ -21,4 +24,5 @@
 #include <libzuc/zucmem.hpp>
 #include <libzuc/zuqueue.hpp>
 
+#endif // C++20
 #endif

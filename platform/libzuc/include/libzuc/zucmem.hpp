@@ -12,6 +12,9 @@
 #ifndef LIBZUC_ZUCMEM_HPP
 #define LIBZUC_ZUCMEM_HPP
 
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/zucmem.h>
 
 #include <algorithm>
@@ -38,8 +41,9 @@ inline aligned_ptr<void> memalign(std::size_t alignment, std::size_t size) noexc
     return aligned_ptr<void>(zu_memalign(alignment, size));
 }
 
-// count elements of T at a multiple of alignment (which must be one of
-// alignof(T)), or null, also when count * sizeof(T) does not fit in a size_t.
+// count elements of T, uninitialised, at an address that is a multiple of
+// alignment (itself a multiple of alignof(T)); null when the allocation fails
+// or count * sizeof(T) does not fit in a size_t.
 template <class T>
 aligned_ptr<T[]> aligned_array(std::size_t count,
                                std::size_t alignment = std::max(alignof(T),
@@ -54,4 +58,5 @@ aligned_ptr<T[]> aligned_array(std::size_t count,
 
 } // namespace zuc
 
+#endif // C++20
 #endif

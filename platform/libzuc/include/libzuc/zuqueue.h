@@ -15,6 +15,20 @@
  *    drains. `members` holds the absolute address of the first slot, so an
  *    in-place queue must not be moved or copied.
  *
+ * The in-place buffer must be aligned for a pointer (alignof(void *), 4 on
+ * the 32-bit target): the record and the slots are read and written as whole
+ * words. The alignment is not checked. A misaligned buffer is undefined
+ * behaviour that happens to work on x86-64, but on the ARM target it stops
+ * the program with a bus error (SIGBUS). A static buffer declared as a union
+ * with the record, and sized by ZUQUEUE_SIZE, is right on every platform:
+ *
+ *     enum { CAPACITY = 16 };
+ *     static union {
+ *         zuqueue record;
+ *         unsigned char bytes[ZUQUEUE_SIZE(CAPACITY)];
+ *     } buf;
+ *     zuqueue *q = zuqueue_inplace_new(&buf, sizeof buf, CAPACITY);
+ *
  * A slot is non-NULL exactly while it holds an element, so NULL can never be
  * queued. The indexes name the slots used last; both start at capacity - 1,
  * so the first element goes into slot 0, and they only ever advance.
@@ -48,6 +62,12 @@ typedef struct zuqueue {
  * that size is (capacity + 5) * 4; less where pointers are wider. */
 #define ZUQUEUE_MAX_CAPACITY ((unsigned int)((UINT_MAX - sizeof(zuqueue)) / sizeof(void *)))
 
+/* zuqueue_size(capacity) as a constant expression, to size static buffers:
+ * sizeof(zuqueue) plus capacity pointer slots, (capacity + 5) * 4 on the
+ * 32-bit target. Only for capacities up to ZUQUEUE_MAX_CAPACITY (beyond, it
+ * wraps where the function saturates). */
+#define ZUQUEUE_SIZE(capacity) ((unsigned int)(sizeof(zuqueue) + (capacity) * sizeof(void *)))
+
 /* Makes an empty queue of capacity slots on the heap. Returns NULL, with
  * nothing left allocated, when an allocation fails, and without allocating
  * when capacity exceeds ZUQUEUE_MAX_CAPACITY. Capacity 0 is not refused: such
@@ -60,19 +80,22 @@ zuqueue *zuqueue_new(unsigned int capacity);
  * smaller size; no buffer makes such a queue. */
 unsigned int zuqueue_size(unsigned int capacity);
 
-/* Builds an empty queue of capacity slots in mem (memsize bytes; alignment
- * is not checked) and returns it. Only the record and the slots are written.
- * Aborts, in this order: "mem != NULL", "memsize > 0", "capacity > 0",
- * "capacity <= ZUQUEUE_MAX_CAPACITY", "memsize >= zuqueue_size(capacity)". */
+/* Builds an empty queue of capacity slots in mem (memsize bytes, aligned for
+ * a pointer, see above; the alignment is not checked) and returns it. Only
+ * the record and the slots are written. Aborts: "mem != NULL", "memsize > 0",
+ * "capacity > 0", "capacity <= ZUQUEUE_MAX_CAPACITY",
+ * "memsize >= zuqueue_size(capacity)" (checked in this order). */
 zuqueue *zuqueue_inplace_new(void *mem, unsigned int memsize, unsigned int capacity);
 
 /* Queues elem as the newest element. Returns 1, or 0 when the queue is full
- * (the caller keeps elem). Aborts: "p != NULL", "elem != NULL" (even when
- * full); "p->members[i] == NULL" if the slots were damaged. */
+ * (the caller keeps elem). Aborts: "p != NULL", "elem != NULL",
+ * "p->members[i] == NULL" (the second even when full, the third only if the
+ * slots were damaged). */
 int zuqueue_add(zuqueue *p, void *elem);
 
 /* Removes and returns the oldest element, or NULL when the queue is empty.
- * Aborts: "p != NULL"; "elem != NULL" if the slots were damaged. */
+ * Aborts: "p != NULL", "elem != NULL" (the second only if the slots were
+ * damaged). */
 void *zuqueue_get(zuqueue *p);
 
 /* Hands every element still queued, oldest first and already removed, to a

@@ -20,7 +20,9 @@
 #ifndef LIBZUC_ZUQUEUE_HPP
 #define LIBZUC_ZUQUEUE_HPP
 
-#include <libzuc/detail.hpp>
+#include <libzuc/detail.hpp> // first: it stops a compile before C++20
+#if __cplusplus >= 202002L
+
 #include <libzuc/zuqueue.h>
 
 #include <cstddef>
@@ -79,7 +81,8 @@ class queue : public detail::queue_ops<queue<T, Release>, T> {
     explicit queue(zuqueue *owned) noexcept : q_(owned) {}
 
     // The C queue, still owned.
-    zuqueue *native() const noexcept { return q_.get(); }
+    zuqueue *native() noexcept { return q_.get(); }
+    const zuqueue *native() const noexcept { return q_.get(); }
     // Gives the C queue up: the caller frees it with zuqueue_free.
     zuqueue *release() noexcept { return q_.release(); }
 
@@ -120,10 +123,11 @@ class inplace_queue : public detail::queue_ops<inplace_queue<T, N, Release>, T> 
 
   private:
     static constexpr zuqueue_release_fn released = detail::release_callback<T, Release>();
-    // The record, then one pointer slot per element: zuqueue_size(N) bytes.
-    alignas(zuqueue) unsigned char buffer_[sizeof(zuqueue) + N * sizeof(void *)];
+    // The record, then one pointer slot per element, aligned for both.
+    alignas(zuqueue) unsigned char buffer_[ZUQUEUE_SIZE(N)];
 };
 
 } // namespace zuc
 
+#endif // C++20
 #endif
