@@ -72,7 +72,7 @@ void repeat(unsigned int n, Body body) {
 list *walked_list() {
     list *l = list_new(nullptr, nullptr);
     for (Rec &r : recs) {
-        list_add(l, &r);
+        keep(list_add(l, &r));
     }
     return l;
 }
@@ -171,7 +171,7 @@ void pool_cycle_facade(unsigned int n) {
 template <auto Add, auto Get>
 void queue_cycle(unsigned int n) {
     repeat(n, [q = zuqueue_new(kQueue)](unsigned int) {
-        Add(q, &recs[0]);
+        keep(Add(q, &recs[0]));
         keep(Get(q));
     });
 }
@@ -188,9 +188,9 @@ int same_key(const void *a, const void *b) {
 template <auto HashMem, auto Lookup>
 void table_lookup(unsigned int n) {
     static HashTab t;
-    HashTab_init(&t, hash<HashMem>, same_key, kLength, nullptr);
+    keep(HashTab_init(&t, hash<HashMem>, same_key, kLength, nullptr));
     for (unsigned int i = 0; i < kKeys; ++i) {
-        HashTab_store(&t, &keys[i], &recs[i]);
+        keep(HashTab_store(&t, &keys[i], &recs[i]));
     }
     repeat<kKeys>(n, [](unsigned int i) { keep(Lookup(&t, &keys[i])); });
 }
