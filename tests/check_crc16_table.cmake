@@ -6,13 +6,16 @@ require_vars(LIB READELF)
 run_tool(symbols "${READELF}" -sW "${LIB}")
 run_tool(sections "${READELF}" -SW "${LIB}")
 # Symbol "Num: Value Size Type Bind Vis Ndx Name": the size and section index.
-if(NOT symbols MATCHES "\n *[0-9]+: [0-9a-f]+ +([0-9]+) OBJECT +[A-Z]+ +[A-Z]+ +([0-9]+) [^\n]*crc16_table")
+if(NOT symbols MATCHES "\n *[0-9]+: [0-9a-f]+ +([0-9]+) OBJECT +[A-Z]+ +[A-Z]+ +([0-9]+) \
+[^\n]*crc16_table")
     message(FATAL_ERROR "${LIB}: no crc16_table object in the symbol table")
 endif()
 set(size ${CMAKE_MATCH_1})
+set(index ${CMAKE_MATCH_2})
 # Section "[Nr] Name Type Address Off Size ES Flg Lk Inf Al": the name and flags.
-if(NOT sections MATCHES "\\[ *${CMAKE_MATCH_2}\\] ([^ ]+) +[A-Z_]+ +[0-9a-f]+ [0-9a-f]+ [0-9a-f]+ [0-9a-f]+ +([A-Z]+) ")
-    message(FATAL_ERROR "${LIB}: section ${CMAKE_MATCH_2} of crc16_table not found")
+if(NOT sections MATCHES "\\[ *${index}\\] ([^ ]+) +[A-Z_]+ +[0-9a-f]+ [0-9a-f]+ \
+[0-9a-f]+ [0-9a-f]+ +([A-Z]+) ")
+    message(FATAL_ERROR "${LIB}: section ${index} of crc16_table not found")
 endif()
 set(where "${CMAKE_MATCH_1}, flags ${CMAKE_MATCH_2}")
 if(NOT size EQUAL 512 OR NOT where MATCHES "^\\.rodata[^ ]*, flags [^W]*A[^W]*$")

@@ -1,13 +1,10 @@
-# libzuc as a new user gets it, and consumers built against it as another team
-# would build them (cross builds through the toolchain file, as the README
-# says, the programs run under the emulator):
-#   - the library alone, configured, built and installed by the README's recipe
-#     (cmake -B, --build, --install --prefix), with an empty folder in place of
-#     the GoogleTest sources, so that a configure wanting the tests would fail;
-#   - find_package/, linking libzuc::zuc and libzuc::zuc_static, against that
-#     install through CMAKE_PREFIX_PATH and against the package build tree
-#     through libzuc_DIR;
-#   - the README's pkg-config recipe, cc app.c $(pkg-config --cflags --libs libzuc).
+# libzuc as a new user gets it, and consumers built and run against it (in
+# cross builds through the toolchain file, as the README says, and under the
+# emulator): the library alone, configured, built and installed by the
+# README's recipe, with an empty folder for the GoogleTest sources (so a
+# configure that wanted the tests would fail); find_package/ with both imported
+# targets, against that install through CMAKE_PREFIX_PATH and against the
+# package build tree through libzuc_DIR; the README's pkg-config command.
 # Usage: cmake -DPROJECT_DIR=... -DBUILD_DIR=... -DWORK_DIR=... [-DTOOLCHAIN=...]
 #        -DCC=... -DREADELF=... -DPKG_CONFIG=... [-DEMULATOR=cmd|arg|...] -P <this>
 include(${CMAKE_CURRENT_LIST_DIR}/../check_script.cmake)

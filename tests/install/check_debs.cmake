@@ -1,9 +1,8 @@
-# Makes the Debian packages of a configured build and checks what dpkg users
-# see: each package's name, version, architecture and dependencies; exactly
-# the files it holds and where its links point; its control members (the
-# runtime's ldconfig trigger, no maintainer scripts); libzuc.pc written for
-# the prefix /usr; the libraries stripped; and lintian, whose errors and
-# warnings fail.
+# Makes the Debian packages and checks what dpkg users see: each package's
+# name, version, architecture and dependencies, exactly the files it holds (and
+# where its links point) and its control members (the runtime's ldconfig
+# trigger, no maintainer scripts); libzuc.pc for the prefix /usr; stripped
+# libraries; lintian without errors or warnings.
 # Usage: cmake -DCPACK=... -DBUILD_DIR=... -DPROJECT_DIR=... -DWORK_DIR=...
 #        -DDPKG_DEB=... -DLINTIAN=... -DREADELF=... -DARCH=<Debian architecture>
 #        -DLIBDIR=usr/lib/<triplet> -DVERSION=<x.y.z> -DDEBIAN_VERSION=<x.y.z-n> -P <this>
@@ -21,7 +20,8 @@ set(soname libzuc.so.${major})
 function(check_deb package depends)
     set(deb ${WORK_DIR}/${package}_${DEBIAN_VERSION}_${ARCH}.deb)
     run_tool(fields ${DPKG_DEB} --field ${deb} Package Version Architecture Depends)
-    if(NOT fields MATCHES "^Package: ${package}\nVersion: ${DEBIAN_VERSION}\nArchitecture: ${ARCH}\nDepends: ${depends}\n$")
+    if(NOT fields MATCHES "^Package: ${package}\nVersion: ${DEBIAN_VERSION}\n\
+Architecture: ${ARCH}\nDepends: ${depends}\n$")
         message(FATAL_ERROR "${deb} has\n${fields}")
     endif()
     # Lines "<mode> <owner> <size> <date> <time> ./<path>[ -> <target>]".
