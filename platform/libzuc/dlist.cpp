@@ -25,18 +25,6 @@ static void *next_of(const DList *lst, const void *element) {
     return zuc_link_get(element, lst->nextOffset);
 }
 
-static void *prev_of(const DList *lst, const void *element) {
-    return zuc_link_get(element, lst->prevOffset);
-}
-
-static void set_next(const DList *lst, void *element, void *next) {
-    zuc_link_set(element, lst->nextOffset, next);
-}
-
-static void set_prev(const DList *lst, void *element, void *prev) {
-    zuc_link_set(element, lst->prevOffset, prev);
-}
-
 ZUC_EXPORT void DList_makeDList(DList *lst, unsigned int nextOffset, unsigned int prevOffset,
                                 DList_compareFn compare) {
     lst->first = nullptr;
@@ -48,37 +36,41 @@ ZUC_EXPORT void DList_makeDList(DList *lst, unsigned int nextOffset, unsigned in
     lst->prevOffset = prevOffset;
 }
 
+// The operations that write links read the offsets into locals first: a link
+// is written through memcpy, which for all the compiler knows may write the
+// list record itself, so it would read them again after every link written.
+
 ZUC_EXPORT void DList_insertAfter(DList *lst, void *predecessor, void *element) {
+    const unsigned int next = lst->nextOffset;
+    const unsigned int prev = lst->prevOffset;
+    void *successor = predecessor == nullptr ? lst->first : zuc_link_get(predecessor, next);
+    zuc_link_set(element, next, successor);
+    zuc_link_set(element, prev, predecessor);
     if (predecessor == nullptr) {
-        if (lst->first != nullptr) {
-            set_prev(lst, lst->first, element);
-        }
-        set_next(lst, element, lst->first);
-        set_prev(lst, element, nullptr);
         lst->first = element;
     } else {
-        void *successor = next_of(lst, predecessor);
-        set_next(lst, element, successor);
-        set_next(lst, predecessor, element);
-        set_prev(lst, element, predecessor);
-        if (successor != nullptr) {
-            set_prev(lst, successor, element);
-        }
+        zuc_link_set(predecessor, next, element);
     }
-    // A null predecessor on an empty list matches the null last as well.
-    if (predecessor == lst->last) {
+    // Only the last element has no successor (a null predecessor has none on
+    // an empty list only), so the link says whether the predecessor was last.
+    if (successor == nullptr) {
         lst->last = element;
+    } else {
+        zuc_link_set(successor, prev, element);
     }
     ++lst->count;
 }
 
 ZUC_EXPORT void DList_insertLast(DList *lst, void *element) {
-    set_next(lst, element, nullptr);
-    set_prev(lst, element, lst->last);
-    if (lst->last == nullptr) {
+    const unsigned int next = lst->nextOffset;
+    const unsigned int prev = lst->prevOffset;
+    void *last = lst->last;
+    zuc_link_set(element, next, nullptr);
+    zuc_link_set(element, prev, last);
+    if (last == nullptr) {
         lst->first = element;
     } else {
-        set_next(lst, lst->last, element);
+        zuc_link_set(last, next, element);
     }
     lst->last = element;
     ++lst->count;
@@ -105,21 +97,24 @@ ZUC_EXPORT void *DList_remove(DList *lst, void *element) {
     if (element == nullptr) {
         return nullptr;
     }
-    void *successor = next_of(lst, element);
-    void *predecessor = prev_of(lst, element);
-    set_next(lst, element, nullptr);
-    set_prev(lst, element, nullptr);
-    if (lst->first == element) {
+    const unsigned int next = lst->nextOffset;
+    const unsigned int prev = lst->prevOffset;
+    void *successor = zuc_link_get(element, next);
+    void *predecessor = zuc_link_get(element, prev);
+    zuc_link_set(element, next, nullptr);
+    zuc_link_set(element, prev, nullptr);
+    // Only the first element has no predecessor and only the last one no
+    // successor, so the links say whether first or last moves, without
+    // reading either from the record.
+    if (predecessor == nullptr) {
         lst->first = successor;
+    } else {
+        zuc_link_set(predecessor, next, successor);
     }
-    if (lst->last == element) {
+    if (successor == nullptr) {
         lst->last = predecessor;
-    }
-    if (predecessor != nullptr) {
-        set_next(lst, predecessor, successor);
-    }
-    if (successor != nullptr) {
-        set_prev(lst, successor, predecessor);
+    } else {
+        zuc_link_set(successor, prev, predecessor);
     }
     // The cursor stays: it has either moved past element already, or it
     // rests on it and the iteration ends there, its next link being null.

@@ -56,10 +56,35 @@ static_assert(table_size(HASHTAB_MAX_CAPACITY) <= UINT32_MAX / 4, "chain array i
 static_assert(HASHTAB_MAX_CAPACITY <= SIZE_MAX / sizeof(HashTabBucket));
 static_assert(table_size(HASHTAB_MAX_CAPACITY) <= SIZE_MAX / sizeof(HashTabBucket *));
 
-// The chain a key belongs to. The one division per hash call is unavoidable:
-// the callback's result is arbitrary.
+// x modulo d. The target (Cortex-A9) has no integer divide instruction, and
+// libgcc's division runs a shift-and-subtract step per quotient bit; its VFP
+// divides doubles in one instruction, and for 32-bit operands the truncated
+// double quotient is the integer quotient, so the remainder is bit for bit
+// the same:
+//   Let x = q * d + r with 0 <= r < d. Both x and d convert to double exactly.
+//   If r = 0, x / d = q < 2^32 is exact. Otherwise q < x / d <= q + 1 - 1/d.
+//   As x / d < 2^32 / d, one unit in its last place is at most
+//   2^32 / d * 2^-52 = 2^-20 / d, and the computed quotient differs from x / d
+//   by less than that in every rounding mode. So it is at least q (q is a
+//   double, and rounding is monotonic) and below q + 1, and truncates to q.
+// A zero d, a caller error, still goes to the integer division, which reports
+// it as it always did; the asm keeps the compiler from using what it knows
+// there (that d is 0) to replace the division.
+static unsigned int remainder_of(unsigned int x, unsigned int d) {
+#if defined(__arm__) && !defined(__ARM_FEATURE_IDIV) && defined(__ARM_FP) && (__ARM_FP & 8) != 0
+    if (d != 0) {
+        const auto q = static_cast<unsigned int>(static_cast<double>(x) / static_cast<double>(d));
+        return x - q * d;
+    }
+    asm("" : "+r"(d));
+#endif
+    return x % d;
+}
+
+// The chain a key belongs to: the callback's result, which can be anything,
+// modulo the table size.
 static unsigned int chain_index(const HashTab *p, const void *key) {
-    return p->hash(key, p->tableSize) % p->tableSize;
+    return remainder_of(p->hash(key, p->tableSize), p->tableSize);
 }
 
 ZUC_EXPORT unsigned int HashTab_hashMem(const void *data, unsigned int tableSize,
@@ -72,7 +97,7 @@ ZUC_EXPORT unsigned int HashTab_hashMem(const void *data, unsigned int tableSize
     for (unsigned int i = 0; i < length; ++i) {
         h = (h << 1) ^ bytes[i];
     }
-    return h % tableSize;
+    return remainder_of(h, tableSize);
 }
 
 ZUC_EXPORT int HashTab_init(HashTab *p, HashTabHashFn hash, HashTabEqualFn equal,

@@ -171,6 +171,29 @@ static uint64_t square_of(uint32_t distance) {
     return static_cast<uint64_t>(d * d);
 }
 
+// dividend / divisor, truncated, and UINT32_MAX when that does not fit. The
+// target has no divide instruction, and libgcc's 64-bit division takes some
+// 340 instructions; below 2^52 the VFP's double quotient, truncated, is the
+// same integer:
+//   The dividend x converts exactly (to_double rounds once, and below 2^53
+//   there is nothing to round), and so does the divisor d. Let x = q * d + r
+//   with 0 <= r < d. If r = 0, x / d = q is exact. Otherwise
+//   q < x / d <= q + 1 - 1/d, and as x / d < 2^52 / d, one unit in its last
+//   place is below 1/d, which bounds the rounding error in every rounding
+//   mode. So the computed quotient is at least q and below q + 1.
+static uint32_t saturated_quotient(uint64_t dividend, uint32_t divisor) {
+#if defined(__arm__) && !defined(__ARM_FEATURE_IDIV) && defined(__ARM_FP) && (__ARM_FP & 8) != 0
+    constexpr uint64_t exactBelow = uint64_t{1} << 52;
+    constexpr double twoTo32 = 4294967296.0;
+    if (dividend < exactBelow) {
+        const double quotient = to_double(dividend) / static_cast<double>(divisor);
+        return quotient >= twoTo32 ? UINT32_MAX : static_cast<uint32_t>(quotient);
+    }
+#endif
+    const uint64_t quotient = dividend / divisor;
+    return quotient > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(quotient);
+}
+
 ZUC_EXPORT uint32_t SlidingAverage_GetVariance(const Record *p) {
     ZUC_CHECK(p != NULL);
     if (p->entries != p->maxEntries) {
@@ -188,6 +211,5 @@ ZUC_EXPORT uint32_t SlidingAverage_GetVariance(const Record *p) {
             return UINT32_MAX;
         }
     }
-    const uint64_t variance = squares / n;
-    return variance > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(variance);
+    return saturated_quotient(squares, n);
 }

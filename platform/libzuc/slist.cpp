@@ -29,17 +29,21 @@ static void set_next(const List *lst, void *element, void *next) {
 }
 
 // Links element behind predecessor, or in front of the first element when
-// predecessor is null. Every insertion ends here; none moves the cursor.
+// predecessor is null. Every insertion ends here; none moves the cursor. The
+// offset is read once: a link is written through memcpy, which for all the
+// compiler knows may write the list record itself.
 static void link_after(List *lst, void *predecessor, void *element) {
+    const unsigned int link = lst->linkOffset;
+    void *successor = predecessor == nullptr ? lst->first : zuc_link_get(predecessor, link);
+    zuc_link_set(element, link, successor);
     if (predecessor == nullptr) {
-        set_next(lst, element, lst->first);
         lst->first = element;
     } else {
-        set_next(lst, element, next_of(lst, predecessor));
-        set_next(lst, predecessor, element);
+        zuc_link_set(predecessor, link, element);
     }
-    // A null predecessor on an empty list matches the null last as well.
-    if (predecessor == lst->last) {
+    // Only the last element has no successor (a null predecessor has none on
+    // an empty list only), so the link says whether the predecessor was last.
+    if (successor == nullptr) {
         lst->last = element;
     }
     ++lst->count;
@@ -55,7 +59,18 @@ ZUC_EXPORT void List_makeList(List *lst, unsigned int linkOffset, List_compareFn
 }
 
 ZUC_EXPORT void List_insertLast(List *lst, void *element) {
-    link_after(lst, lst->last, element);
+    // link_after with last as the predecessor, whose link is null: so is the
+    // new element's, and it becomes last without a test.
+    const unsigned int link = lst->linkOffset;
+    void *last = lst->last;
+    zuc_link_set(element, link, nullptr);
+    if (last == nullptr) {
+        lst->first = element;
+    } else {
+        zuc_link_set(last, link, element);
+    }
+    lst->last = element;
+    ++lst->count;
 }
 
 ZUC_EXPORT void List_insertFirst(List *lst, void *element) {
@@ -84,25 +99,27 @@ ZUC_EXPORT void List_insertSorted(List *lst, void *element) {
 }
 
 ZUC_EXPORT void *List_removeAfter(List *lst, void *predecessor) {
-    void *removed = predecessor == nullptr ? lst->first : next_of(lst, predecessor);
+    const unsigned int link = lst->linkOffset;
+    void *removed = predecessor == nullptr ? lst->first : zuc_link_get(predecessor, link);
     if (removed == nullptr) {
         return nullptr;
     }
-    void *successor = next_of(lst, removed);
+    void *successor = zuc_link_get(removed, link);
     if (predecessor == nullptr) {
         lst->first = successor;
     } else {
-        set_next(lst, predecessor, successor);
+        zuc_link_set(predecessor, link, successor);
     }
     // An iteration under way carries on with the successor, never with an
     // element that has left the list.
     if (lst->cursor == removed) {
         lst->cursor = successor;
     }
-    if (removed == lst->last) {
+    // Only the last element has no successor: no need to read last.
+    if (successor == nullptr) {
         lst->last = predecessor;
     }
-    set_next(lst, removed, nullptr);
+    zuc_link_set(removed, link, nullptr);
     --lst->count;
     return removed;
 }

@@ -7,68 +7,64 @@
 
 #include "model.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace {
 
-using zt::fake;
 using zt::num;
 
 struct Key {
     std::uint32_t id;
 };
 Key keys[6] = {{0}, {1}, {2}, {0}, {1}, {2}};
-void *const user = fake(0x5EED);
+void *const user = zt::fake(0x5EED);
 unsigned mode; // how the hash callback hashes
 
-unsigned hash_of(const void *key, unsigned size) {
-    const std::uint32_t id = static_cast<const Key *>(key)->id;
-    return mode == 0 ? id * 2654435761u : mode == 1 ? 77 : HashTab_hashMem(&id, size, 4);
-}
-unsigned hash(const void *key, unsigned size) {
-    zt::log().push_back({'H', num(key), size});
-    return hash_of(key, size);
-}
-int equal(const void *key, const void *stored) {
-    zt::log().push_back({'E', num(key), num(stored)});
-    const auto a = static_cast<const Key *>(key)->id, b = static_cast<const Key *>(stored)->id;
-    return a == b ? int(a) - 7 : 0; // any non-zero means equal
-}
-
-// The smallest prime not below 2 * capacity + 1.
-unsigned prime_size(unsigned capacity) {
-    for (unsigned n = 2 * capacity + 1;; n += 2) {
-        bool prime = n > 1;
-        for (unsigned d = 3; d * d <= n && prime; d += 2) {
-            prime = n % d != 0;
-        }
-        if (prime || n <= 3) {
-            return n;
-        }
+struct Callbacks {
+    static unsigned hash_of(const void *key, unsigned size) {
+        const std::uint32_t id = static_cast<const Key *>(key)->id;
+        return mode == 0 ? id * 2654435761u : mode == 1 ? 77 : HashTab_hashMem(&id, size, 4);
     }
-}
-
-// HashTab_hashMem: byte i of n moves n - 1 - i places left, and what leaves
-// the 32 bits is lost.
-unsigned hash_bytes(const std::vector<std::uint8_t> &bytes, unsigned size) {
-    std::uint32_t h = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const std::size_t shift = bytes.size() - 1 - i;
-        h ^= shift < 32 ? std::uint32_t(bytes[i]) << shift : 0;
+    static unsigned hash(const void *key, unsigned size) {
+        zt::log().push_back({'H', num(key), size});
+        return hash_of(key, size);
     }
-    return bytes.empty() ? 0 : h % size;
-}
+    static int equal(const void *key, const void *stored) {
+        zt::log().push_back({'E', num(key), num(stored)});
+        const auto a = static_cast<const Key *>(key)->id, b = static_cast<const Key *>(stored)->id;
+        return a == b ? int(a) - 7 : 0; // any non-zero means equal
+    }
+    // The smallest prime not below 2 * capacity + 1.
+    static unsigned prime_size(unsigned capacity) {
+        unsigned n = 2 * capacity + 1;
+        for (unsigned d = 3; d * d <= n; d += 2) {
+            if (n % d == 0) { // on to the next odd number, from the first divisor again
+                n += 2;
+                d = 1;
+            }
+        }
+        return n;
+    }
+    // HashTab_hashMem: byte i of n moves n - 1 - i places left, and what
+    // leaves the 32 bits is lost.
+    static unsigned hash_bytes(const std::vector<std::uint8_t> &bytes, unsigned size) {
+        std::uint32_t h = 0;
+        for (std::size_t i = 0, shift = bytes.size() - 1; i < bytes.size(); ++i, --shift) {
+            h ^= shift < 32 ? std::uint32_t(bytes[i]) << shift : 0;
+        }
+        return bytes.empty() ? 0 : h % size;
+    }
+};
 
 struct Entry {
     unsigned key, bucket;
     void *value;
 };
 
-struct Model {
+struct Model : Callbacks {
     HashTab t{};
     bool ready = false;
-    unsigned blocks[2] = {}; // ids of the pool and the chain array
+    unsigned pool = 0; // the id of the bucket pool; the chain array's is next
     std::vector<Entry> entries;
     std::vector<unsigned> free; // the top is the back
     std::vector<zt::Ev> want;
@@ -90,43 +86,28 @@ struct Model {
 
     void init(zt::Input &in) {
         static const unsigned capacities[] = {1, 2, 3, 5, 10, 0};
-        const unsigned capacity = capacities[in.pick(6)];
-        const unsigned refused = in.pick(3);
+        const unsigned capacity = capacities[in.pick(6)], refused = in.pick(3);
         mode = in.pick(3);
+        pool = zt::Heap::next_id();
         zt::Heap::refuse(refused);
         const int got = HashTab_init(&t, hash, equal, capacity, user);
         zt::Heap::refuse(0);
-        const unsigned size = prime_size(capacity);
-        blocks[0] = zt::Heap::next_id() - (refused == 1 ? 0 : refused == 2 ? 1 : 2);
-        blocks[1] = blocks[0] + 1;
         if (capacity == 0) { // refused as a caller error: nothing allocated, record zero
-            ZT_EQ(got, 0);
-            ZT_EQ(t.tableSize + t.capacity + t.count, 0u);
-            ZT_EQ(t.buckets, nullptr);
+            ZT_CHECK(got == 0 && t.tableSize + t.capacity + t.count == 0 && t.buckets == nullptr);
             return;
         }
-        want.push_back(refused == 1
-                           ? zt::Ev{'R', 'm', capacity * sizeof(HashTabBucket)}
-                           : zt::Ev{'A', 'm', capacity * sizeof(HashTabBucket), blocks[0]});
-        if (refused != 1) {
-            want.push_back(refused == 2 ? zt::Ev{'R', 'c', size * sizeof(void *)}
-                                        : zt::Ev{'A', 'c', size * sizeof(void *), blocks[1]});
-        }
-        if (refused == 2) {
-            want.push_back({'F', 'f', blocks[0]});
-        }
+        const unsigned size = prime_size(capacity);
+        want = zt::made({{'m', capacity * sizeof(HashTabBucket)}, {'c', size * sizeof(void *)}},
+                        refused, pool);
         ZT_EQ(got, refused == 0 ? 1 : 0);
-        if (refused != 0) {
-            ZT_EQ(t.buckets, nullptr);
-            return;
-        }
-        ready = true;
-        ZT_EQ(t.tableSize, size);
+        ZT_EQ(t.buckets == nullptr, refused != 0);
+        ready = refused == 0;
         entries.clear();
         free.clear();
-        for (unsigned b = 0; b < capacity; ++b) {
+        for (unsigned b = 0; b < capacity && ready; ++b) {
             free.push_back(b); // the first store takes the last bucket
         }
+        ZT_EQ(t.tableSize, ready ? size : t.tableSize);
     }
 
     void step(zt::Input &in) {
@@ -138,26 +119,22 @@ struct Model {
             }
             const unsigned sizes[] = {1, 11, 0x80000001u, UINT32_MAX, in.u32() | 1};
             const unsigned size = bytes.empty() && in.pick(2) == 0 ? 0 : sizes[in.pick(5)];
-            ZT_EQ(HashTab_hashMem(bytes.data(), size, unsigned(bytes.size())),
-                  hash_bytes(bytes, size));
-            return;
+            return ZT_EQ(HashTab_hashMem(bytes.data(), size, unsigned(bytes.size())),
+                         hash_bytes(bytes, size));
         }
         if (!ready) {
-            init(in);
-            return;
+            return init(in);
         }
         const unsigned key = in.pick(6);
         if (op == 0) {
             HashTab_destroy(&t);
-            want.push_back({'F', 'f', blocks[1]});
-            want.push_back({'F', 'f', blocks[0]});
+            want = {{'F', 'f', pool + 1}, {'F', 'f', pool}};
             ready = false;
-            const HashTab zero{};
-            ZT_CHECK(t.hash == zero.hash && t.equal == zero.equal && t.count == 0 &&
-                     t.capacity == 0 && t.tableSize == 0 && t.buckets == nullptr &&
-                     t.freeList == nullptr && t.table == nullptr && t.userData == nullptr);
-        } else if (op == 1) {
-            void *const values[] = {nullptr, fake(0x100 + key), fake(0x200 + key)};
+            ZT_CHECK(t.hash == nullptr && t.equal == nullptr && t.count == 0 && t.capacity == 0 &&
+                     t.tableSize == 0 && t.buckets == nullptr && t.freeList == nullptr &&
+                     t.table == nullptr && t.userData == nullptr);
+        } else if (op == 1) { // a full table refuses at once; a key present with a value too
+            void *const values[] = {nullptr, zt::fake(0x100 + key), zt::fake(0x200 + key)};
             void *const value = values[in.pick(3)];
             const int got = HashTab_store(&t, &keys[key], value);
             const bool full = entries.size() == t.capacity;
@@ -184,24 +161,17 @@ struct Model {
         }
     }
 
-    // The record, every chain newest first, each entry in its bucket, and the
-    // free list top down.
+    // The record, every chain newest first, each entry in its bucket, and
+    // the free list top down.
     void check() {
-        if (!ready) {
-            return;
-        }
-        ZT_EQ(t.hash, &hash);
-        ZT_EQ(t.equal, &equal);
-        ZT_EQ(t.userData, user);
-        ZT_EQ(t.count, entries.size());
-        ZT_EQ(zt::Heap::id(t.buckets), blocks[0]);
-        ZT_EQ(zt::Heap::id(t.table), blocks[1]);
+        ZT_CHECK(t.hash == hash && t.equal == equal && t.userData == user &&
+                 t.count == entries.size());
+        ZT_CHECK(zt::Heap::id(t.buckets) == pool && zt::Heap::id(t.table) == pool + 1);
         for (unsigned h = 0; h < t.tableSize; ++h) {
             const HashTabBucket *b = t.table[h];
             for (std::size_t i = entries.size(); i-- > 0;) {
                 if (chain(entries[i].key) == h) {
-                    ZT_EQ(b, &t.buckets[entries[i].bucket]);
-                    ZT_EQ(b->key, &keys[entries[i].key]);
+                    ZT_CHECK(b == &t.buckets[entries[i].bucket] && b->key == &keys[entries[i].key]);
                     ZT_EQ(b->value, entries[i].value);
                     b = b->next;
                 }
@@ -226,7 +196,9 @@ void model_hashtab(zt::Input &in) {
         m.step(in);
         ZT_EVENTS(m.want);
         m.want.clear();
-        m.check();
+        if (m.ready) {
+            m.check();
+        }
     }
     if (m.ready) {
         HashTab_destroy(&m.t);

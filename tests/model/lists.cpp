@@ -14,7 +14,6 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
-#include <type_traits>
 #include <vector>
 
 namespace {
@@ -28,16 +27,10 @@ struct Record {
 };
 constexpr unsigned records = 6;
 constexpr std::uint32_t canary = 0xCA11AB1E;
-void *const garbage = [] {
-    void *p;
-    std::memset(&p, zt::garbage, sizeof p);
-    return p;
-}();
 
 unsigned offset_of(unsigned field) {
     return unsigned(offsetof(Record, link) + field * sizeof(void *));
 }
-
 // Only the sign may count: "before" is INT_MIN + key, never -1.
 int order(const void *a, const void *b) {
     const auto x = static_cast<const Record *>(a)->key, y = static_cast<const Record *>(b)->key;
@@ -48,11 +41,41 @@ int compare(const void *a, const void *b) {
     return order(a, b);
 }
 
-template <bool Doubly>
+// The operations both lists have, under one name each.
+struct Singly {
+    using Rec = List;
+    static constexpr bool doubly = false;
+    static void make(List *l, unsigned pair) { List_makeList(l, offset_of(pair * 2), compare); }
+    static constexpr auto insertLast = List_insertLast, insertFirst = List_insertFirst,
+                          insertSorted = List_insertSorted;
+    static constexpr auto removeFirst = List_removeFirst, pop = List_pop,
+                          removeLast = List_removeLast;
+    static constexpr auto startIterate = List_startIterate, freeElements = List_freeElements;
+    static constexpr auto getNext = List_getNext, getFirst = List_getFirst, getLast = List_getLast;
+    static constexpr auto getCount = List_getCount, isEmpty = List_isEmpty;
+    static constexpr auto hasMore = List_hasMoreElements, compareItems = List_compareItems;
+};
+struct Doubly {
+    using Rec = DList;
+    static constexpr bool doubly = true;
+    static void make(DList *l, unsigned pair) {
+        DList_makeDList(l, offset_of(pair * 2), offset_of(pair * 2 + 1), compare);
+    }
+    static constexpr auto insertLast = DList_insertLast, insertFirst = DList_insertFirst,
+                          insertSorted = DList_insertSorted;
+    static constexpr auto removeFirst = DList_removeFirst, pop = DList_pop,
+                          removeLast = DList_removeLast;
+    static constexpr auto startIterate = DList_startIterate, freeElements = DList_freeElements;
+    static constexpr auto getNext = DList_getNext, getFirst = DList_getFirst,
+                          getLast = DList_getLast;
+    static constexpr auto getCount = DList_getCount, isEmpty = DList_isEmpty;
+    static constexpr auto hasMore = DList_hasMoreElements, compareItems = DList_compareItems;
+};
+
+template <class T>
 struct Model {
-    using Rec = std::conditional_t<Doubly, DList, List>;
     struct Lst {
-        Rec rec;
+        typename T::Rec rec;
         unsigned pair;
         std::vector<unsigned> chain;
         int cursor = -1;    // record number, -1 for NULL
@@ -64,159 +87,124 @@ struct Model {
     Lst lists[3];
     std::vector<zt::Ev> want;
 
-    void *at(unsigned r) const { return r < records ? rec[r] : nullptr; }
+    void *at(int r) const { return r < 0 ? nullptr : rec[r]; }
     int number(const void *p) const {
-        for (unsigned r = 0; r < records; ++r) {
-            if (rec[r] == p) {
-                return int(r);
-            }
-        }
-        return -1;
+        const auto r = std::find(rec, rec + records, p) - rec;
+        return r < records ? int(r) : -1;
     }
-    // The list a record is linked into through pair, or null.
-    Lst *holder(unsigned r, unsigned pair) {
-        for (Lst &l : lists) {
-            if (l.pair == pair && !l.stale &&
-                std::find(l.chain.begin(), l.chain.end(), r) != l.chain.end()) {
-                return &l;
-            }
-        }
-        return nullptr;
+    bool has(const Lst &l, unsigned r) const {
+        return std::count(l.chain.begin(), l.chain.end(), r) != 0;
     }
-
+    // Whether a list holds the record through pair.
+    bool linked(unsigned r, unsigned pair) const {
+        return std::any_of(lists, lists + 3,
+                           [&](const Lst &l) { return l.pair == pair && !l.stale && has(l, r); });
+    }
     void fresh(unsigned r) {
         rec[r] = static_cast<Record *>(std::malloc(sizeof(Record)));
         id[r] = zt::Heap::id(rec[r]);
         rec[r]->key = r % 3;
         rec[r]->canary = canary;
-        for (void *&e : expect[r]) {
-            e = garbage;
-        }
+        std::memcpy(expect[r], rec[r]->link, sizeof expect[r]); // garbage until linked
     }
-    void make(Lst &l, unsigned pair) {
-        l.pair = pair;
+    void make(Lst &l) {
         l.chain.clear();
         l.cursor = -1;
         l.stale = false;
-        if constexpr (Doubly) {
-            DList_makeDList(&l.rec, offset_of(pair * 2), offset_of(pair * 2 + 1), compare);
-        } else {
-            List_makeList(&l.rec, offset_of(pair * 2), compare);
-        }
-    }
-    void unlinked(unsigned r, unsigned pair) {
-        expect[r][pair * 2] = nullptr;
-        if (Doubly) {
-            expect[r][pair * 2 + 1] = nullptr;
-        }
+        T::make(&l.rec, l.pair);
     }
     // Removing the cursor's record moves the singly linked list's cursor on;
     // the doubly linked list leaves it where it is.
     void erase(Lst &l, std::size_t pos) {
         const unsigned r = l.chain[pos];
-        if (!Doubly && l.cursor == int(r)) {
+        if (!T::doubly && l.cursor == int(r)) {
             l.cursor = pos + 1 < l.chain.size() ? int(l.chain[pos + 1]) : -1;
         }
         l.chain.erase(l.chain.begin() + long(pos));
-        unlinked(r, l.pair);
+        expect[r][l.pair * 2] = nullptr;
+        expect[r][l.pair * 2 + 1] = T::doubly ? nullptr : expect[r][l.pair * 2 + 1];
     }
     // In front of the first record that does not order before r.
     void insert_sorted(Lst &l, unsigned r) {
         std::size_t pos = 0;
-        while (pos < l.chain.size()) {
+        for (; pos < l.chain.size(); ++pos) {
             want.push_back({'C', num(rec[l.chain[pos]]), num(rec[r])});
             if (order(rec[l.chain[pos]], rec[r]) >= 0) {
                 break;
             }
-            ++pos;
         }
         l.chain.insert(l.chain.begin() + long(pos), r);
     }
-    // The record and every link of every record, as predicted.
+
+    // Each record, then every link of every record, as predicted.
     void check() {
-        zt::log().clear();
         for (Lst &l : lists) {
             if (l.stale) {
                 continue;
             }
-            for (std::size_t i = 0; i < l.chain.size(); ++i) {
-                const unsigned r = l.chain[i];
-                expect[r][l.pair * 2] = i + 1 < l.chain.size() ? rec[l.chain[i + 1]] : nullptr;
-                if (Doubly) {
-                    expect[r][l.pair * 2 + 1] = i > 0 ? rec[l.chain[i - 1]] : nullptr;
+            const std::size_t n = l.chain.size();
+            for (std::size_t i = 0; i < n; ++i) {
+                expect[l.chain[i]][l.pair * 2] = i + 1 < n ? rec[l.chain[i + 1]] : nullptr;
+                if (T::doubly) {
+                    expect[l.chain[i]][l.pair * 2 + 1] = i > 0 ? rec[l.chain[i - 1]] : nullptr;
                 }
             }
-            const unsigned n = unsigned(l.chain.size());
-            ZT_EQ(l.rec.first, n > 0 ? rec[l.chain.front()] : nullptr);
-            ZT_EQ(l.rec.last, n > 0 ? rec[l.chain.back()] : nullptr);
-            ZT_EQ(l.rec.count, n);
-            ZT_EQ(l.rec.cursor, l.cursor < 0 ? nullptr : rec[l.cursor]);
+            void *const first = n > 0 ? rec[l.chain.front()] : nullptr;
+            ZT_CHECK(l.rec.first == first && T::getFirst(&l.rec) == first);
+            ZT_CHECK(l.rec.last == at(n > 0 ? int(l.chain.back()) : -1) &&
+                     T::getLast(&l.rec) == l.rec.last);
+            ZT_CHECK(l.rec.count == n && T::getCount(&l.rec) == n &&
+                     T::isEmpty(&l.rec) == (n == 0));
+            ZT_CHECK(l.rec.cursor == at(l.cursor) && T::hasMore(&l.rec) == (l.cursor >= 0));
             ZT_EQ(l.rec.compare, &compare);
-            if constexpr (Doubly) {
-                ZT_EQ(DList_getCount(&l.rec), n);
-                ZT_EQ(DList_isEmpty(&l.rec), n == 0 ? 1 : 0);
-                ZT_EQ(DList_getFirst(&l.rec), l.rec.first);
-                ZT_EQ(DList_getLast(&l.rec), l.rec.last);
-                ZT_EQ(DList_hasMoreElements(&l.rec), l.cursor < 0 ? 0 : 1);
-                ZT_EQ(l.rec.nextOffset, offset_of(l.pair * 2));
-                ZT_EQ(l.rec.prevOffset, offset_of(l.pair * 2 + 1));
+            if constexpr (T::doubly) {
+                ZT_CHECK(l.rec.nextOffset == offset_of(l.pair * 2) &&
+                         l.rec.prevOffset == offset_of(l.pair * 2 + 1));
             } else {
-                ZT_EQ(List_getCount(&l.rec), n);
-                ZT_EQ(List_isEmpty(&l.rec), n == 0 ? 1 : 0);
-                ZT_EQ(List_getFirst(&l.rec), l.rec.first);
-                ZT_EQ(List_peek(&l.rec), l.rec.first);
-                ZT_EQ(List_getLast(&l.rec), l.rec.last);
-                ZT_EQ(List_hasMoreElements(&l.rec), l.cursor < 0 ? 0 : 1);
                 ZT_EQ(l.rec.linkOffset, offset_of(l.pair * 2));
-                ZT_EQ(List_getNextElem(&l.rec, nullptr), nullptr);
+                ZT_CHECK(List_peek(&l.rec) == first &&
+                         List_getNextElem(&l.rec, nullptr) == nullptr);
                 for (std::size_t i = 0; i < n; ++i) {
                     ZT_EQ(List_getNextElem(&l.rec, rec[l.chain[i]]),
-                          i + 1 < n ? rec[l.chain[i + 1]] : nullptr);
+                          at(i + 1 < n ? int(l.chain[i + 1]) : -1));
                 }
             }
         }
         for (unsigned r = 0; r < records; ++r) {
-            ZT_EQ(rec[r]->key, r % 3);
-            ZT_EQ(rec[r]->canary, canary);
-            for (unsigned f = 0; f < 4; ++f) {
-                ZT_EQ(rec[r]->link[f], (Doubly || f % 2 == 0) ? expect[r][f] : garbage);
-            }
+            ZT_CHECK(rec[r]->key == r % 3 && rec[r]->canary == canary);
+            ZT_CHECK(std::memcmp(rec[r]->link, expect[r], sizeof expect[r]) == 0);
         }
     }
 
     void step(zt::Input &in) {
-        const unsigned op = in.pick(Doubly ? 12 : 14);
+        const unsigned op = in.pick(T::doubly ? 12 : 14);
         Lst &l = lists[in.pick(3)];
         Lst &other = lists[(&l - lists + 1 + in.pick(2)) % 3];
         const unsigned n = unsigned(l.chain.size());
         if (op == 0 || l.stale) {
-            make(l, l.pair);
-        } else if (op <= 3 || (Doubly && op == 11)) { // a record not yet linked through this pair
+            make(l);
+        } else if (op <= 3 ||
+                   (T::doubly && op == 11)) { // a record not yet linked through this pair
             const unsigned r = in.pick(records);
-            if (holder(r, l.pair) != nullptr) {
+            if (linked(r, l.pair)) {
                 return;
+            }
+            if (op == 3) {
+                T::insertSorted(&l.rec, rec[r]);
+                return insert_sorted(l, r);
             }
             const unsigned where = op == 11 ? in.pick(n + 1) : op == 1 ? n : 0;
-            if (op == 3) {
-                if constexpr (Doubly) {
-                    DList_insertSorted(&l.rec, rec[r]);
-                } else {
-                    List_insertSorted(&l.rec, rec[r]);
-                }
-                insert_sorted(l, r);
-                return;
-            }
-            if constexpr (Doubly) {
+            if constexpr (T::doubly) {
                 if (op == 11) {
                     DList_insertAfter(&l.rec, where == 0 ? nullptr : rec[l.chain[where - 1]],
                                       rec[r]);
                 } else {
-                    (op == 1 ? DList_insertLast : DList_insertFirst)(&l.rec, rec[r]);
+                    (op == 1 ? T::insertLast : T::insertFirst)(&l.rec, rec[r]);
                 }
             } else {
-                (op == 1           ? List_insertLast
+                (op == 1           ? T::insertLast
                  : in.pick(2) != 0 ? List_push
-                                   : List_insertFirst)(&l.rec, rec[r]);
+                                   : T::insertFirst)(&l.rec, rec[r]);
             }
             l.chain.insert(l.chain.begin() + where, r);
         } else if (op <= 6) { // removals at the head, at the tail, of or behind a chosen record
@@ -224,120 +212,90 @@ struct Model {
             void *const chosen = which == 0 ? nullptr : rec[l.chain[which - 1]];
             const std::size_t pos = op == 4      ? 0
                                     : op == 5    ? n - 1
-                                    : !Doubly    ? which
+                                    : !T::doubly ? which
                                     : which == 0 ? n
                                                  : which - 1;
-            void *got;
-            if constexpr (Doubly) {
-                got = op == 4   ? (in.pick(2) != 0 ? DList_pop : DList_removeFirst)(&l.rec)
-                      : op == 5 ? DList_removeLast(&l.rec)
-                                : DList_remove(&l.rec, chosen);
+            void *got = op == 4   ? (in.pick(2) != 0 ? T::pop : T::removeFirst)(&l.rec)
+                        : op == 5 ? T::removeLast(&l.rec)
+                                  : nullptr;
+            if constexpr (T::doubly) {
+                got = op == 6 ? DList_remove(&l.rec, chosen) : got;
             } else {
-                got = op == 4   ? (in.pick(2) != 0 ? List_pop : List_removeFirst)(&l.rec)
-                      : op == 5 ? List_removeLast(&l.rec)
-                                : List_removeAfter(&l.rec, chosen);
+                got = op == 6 ? List_removeAfter(&l.rec, chosen) : got;
             }
             ZT_EQ(got, pos < n ? rec[l.chain[pos]] : nullptr);
             if (pos < n) {
                 erase(l, pos);
             }
         } else if (op == 7) {
-            if constexpr (Doubly) {
-                DList_startIterate(&l.rec);
-            } else {
-                List_startIterate(&l.rec);
-            }
+            T::startIterate(&l.rec);
             l.cursor = n > 0 ? int(l.chain[0]) : -1;
         } else if (op == 8) { // the cursor follows the link of the record it rests on
-            void *got;
-            if constexpr (Doubly) {
-                got = DList_getNext(&l.rec);
-            } else {
-                got = List_getNext(&l.rec);
-            }
-            ZT_EQ(got, at(unsigned(l.cursor)));
-            if (l.cursor >= 0) {
-                l.cursor = number(expect[l.cursor][l.pair * 2]);
-            }
-        } else if (op == 9) {
-            if constexpr (Doubly) {
-                DList_freeElements(&l.rec);
-            } else {
-                List_freeElements(&l.rec);
-            }
+            ZT_EQ(T::getNext(&l.rec), at(l.cursor));
+            l.cursor = l.cursor < 0 ? -1 : number(expect[l.cursor][l.pair * 2]);
+        } else if (op == 9) { // every record freed in chain order
+            T::freeElements(&l.rec);
             const std::vector<unsigned> freed = l.chain;
             for (unsigned r : freed) {
                 want.push_back({'F', 'f', id[r]});
             }
-            l.chain.clear();
-            l.cursor = -1;
             ZT_EVENTS(want);
             want.clear();
-            for (unsigned r : freed) {
-                for (Lst &each : lists) { // no list may lead to a freed record
-                    each.stale |= each.cursor == int(r) ||
-                                  std::count(each.chain.begin(), each.chain.end(), r) != 0;
+            for (unsigned r : freed) { // no list may lead to a freed record
+                for (Lst &each : lists) {
+                    each.stale |= each.cursor == int(r) || has(each, r);
                 }
                 fresh(r);
             }
+            l.chain.clear();
+            l.stale = false;
+            l.cursor = -1;
             zt::log().clear();
         } else if (op == 10) {
             void *a = rec[in.pick(records)], *b = rec[in.pick(records)];
-            int got;
-            if constexpr (Doubly) {
-                got = DList_compareItems(&l.rec, a, b);
-            } else {
-                got = List_compareItems(&l.rec, a, b);
-            }
+            ZT_EQ(T::compareItems(&l.rec, a, b), order(a, b));
             want.push_back({'C', num(a), num(b)});
-            ZT_EQ(got, order(a, b));
-        } else if (!Doubly) {
-            step_singly(op, l, other);
+        } else if constexpr (!T::doubly) {
+            singly(op, l, other);
         }
     }
 
     // The singly linked list's own: sort, sorted merge, append.
-    void step_singly(unsigned op, Lst &l, Lst &other) {
-        if constexpr (!Doubly) {
-            if (op == 11) { // insertion sort driven by the list's own cursor
-                List_sortList(&l.rec);
-                for (std::size_t tail = 0; tail + 1 < l.chain.size(); ++tail) {
-                    const unsigned r = l.chain[tail + 1];
-                    want.push_back({'C', num(rec[l.chain[tail]]), num(rec[r])});
-                    if (order(rec[l.chain[tail]], rec[r]) > 0) {
-                        l.chain.erase(l.chain.begin() + long(tail) + 1);
-                        insert_sorted(l, r);
-                    }
-                }
-                l.cursor = -1;
-                return;
-            }
-            if (other.stale || (op == 13 && other.pair != l.pair)) {
-                return;
-            }
-            const List before = other.rec;
-            if (op == 12) { // a record may be in one list per pair only
-                for (unsigned r : other.chain) {
-                    if (other.pair != l.pair && holder(r, l.pair) != nullptr) {
-                        return;
-                    }
-                }
-                List_mergeLists(&l.rec, &other.rec);
-                for (unsigned r : other.chain) {
+    void singly(unsigned op, Lst &l, Lst &other) {
+        if (op == 11) { // insertion sort driven by the list's own cursor
+            List_sortList(&l.rec);
+            for (std::size_t tail = 0; tail + 1 < l.chain.size(); ++tail) {
+                const unsigned r = l.chain[tail + 1];
+                want.push_back({'C', num(rec[l.chain[tail]]), num(rec[r])});
+                if (order(rec[l.chain[tail]], rec[r]) > 0) {
+                    l.chain.erase(l.chain.begin() + long(tail) + 1);
                     insert_sorted(l, r);
                 }
-                other.cursor = -1;
-            } else {
-                List_appendList(&l.rec, &other.rec);
-                l.chain.insert(l.chain.end(), other.chain.begin(), other.chain.end());
             }
-            // The other record still names the records it handed over.
-            other.stale = other.pair == l.pair && !other.chain.empty();
-            ZT_EQ(other.rec.first, before.first);
-            ZT_EQ(other.rec.last, before.last);
-            ZT_EQ(other.rec.count, before.count);
-            ZT_EQ(other.rec.cursor, at(unsigned(other.cursor)));
+            l.cursor = -1;
+            return;
         }
+        if (other.stale || (op == 13 && other.pair != l.pair) ||
+            (op == 12 && other.pair != l.pair &&
+             std::any_of(other.chain.begin(), other.chain.end(),
+                         [&](unsigned r) { return linked(r, l.pair); }))) {
+            return; // a record may be in one list per pair only
+        }
+        const List before = other.rec;
+        if (op == 12) {
+            List_mergeLists(&l.rec, &other.rec);
+            for (unsigned r : other.chain) {
+                insert_sorted(l, r);
+            }
+            other.cursor = -1;
+        } else {
+            List_appendList(&l.rec, &other.rec);
+            l.chain.insert(l.chain.end(), other.chain.begin(), other.chain.end());
+        }
+        // The other record still names the records it handed over.
+        other.stale = other.pair == l.pair && !other.chain.empty();
+        ZT_CHECK(other.rec.first == before.first && other.rec.last == before.last);
+        ZT_CHECK(other.rec.count == before.count && other.rec.cursor == at(other.cursor));
     }
 
     void run(zt::Input &in) {
@@ -346,7 +304,8 @@ struct Model {
             fresh(r);
         }
         for (unsigned i = 0; i < 3; ++i) {
-            make(lists[i], i / 2);
+            lists[i].pair = i / 2;
+            make(lists[i]);
         }
         zt::log().clear();
         while (in.next_op()) {
@@ -366,9 +325,9 @@ struct Model {
 } // namespace
 
 void model_slist(zt::Input &in) {
-    Model<false>().run(in);
+    Model<Singly>().run(in);
 }
 
 void model_dlist(zt::Input &in) {
-    Model<true>().run(in);
+    Model<Doubly>().run(in);
 }

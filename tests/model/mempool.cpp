@@ -12,7 +12,7 @@
 void model_mempool(zt::Input &in) {
     const unsigned live = zt::Heap::live();
     mempool *pool = nullptr;
-    unsigned n = 0, size = 0, ids[3] = {}; // record, elements, stack
+    unsigned n = 0, size = 0, ids[1] = {}; // the record's; the elements' and the stack's follow
     std::vector<int> slots;                // element numbers, -1 for NULL
     std::vector<unsigned> held;
     std::vector<std::uint8_t> content; // the byte every element was last filled with
@@ -25,21 +25,13 @@ void model_mempool(zt::Input &in) {
             n = counts[in.pick(4)];
             size = sizes[in.pick(4)];
             const unsigned refused = in.pick(4);
-            const unsigned id = zt::Heap::next_id();
+            ids[0] = zt::Heap::next_id();
             zt::Heap::refuse(refused);
             pool = mempool_create(n, size);
             zt::Heap::refuse(0);
-            const std::size_t bytes[] = {sizeof(mempool), std::size_t{n} * size,
-                                         n * sizeof(void *)};
-            for (unsigned b = 0; b < 3 && b + 1 <= (refused == 0 ? 3 : refused); ++b) {
-                const bool refusal = b + 1 == refused;
-                want.push_back({refusal ? 'R' : 'A', std::uintptr_t(b == 0 ? 'm' : 'c'), bytes[b],
-                                refusal ? 0 : id + b});
-                ids[b] = id + b;
-            }
-            for (unsigned b = refused == 0 ? 0 : refused - 1; b-- > 0;) {
-                want.push_back({'F', 'f', ids[b]}); // released newest first
-            }
+            want = zt::made(
+                {{'m', sizeof(mempool)}, {'c', std::size_t{n} * size}, {'c', n * sizeof(void *)}},
+                refused, ids[0]);
             ZT_EQ(pool == nullptr, refused != 0);
             slots.resize(n);
             for (unsigned e = 0; e < n; ++e) {
@@ -51,9 +43,7 @@ void model_mempool(zt::Input &in) {
             mempool_destroy(pool);
             mempool_destroy(nullptr);
             pool = nullptr;
-            for (unsigned b : {2, 1, 0}) {
-                want.push_back({'F', 'f', ids[b]});
-            }
+            want = {{'F', 'f', ids[0] + 2}, {'F', 'f', ids[0] + 1}, {'F', 'f', ids[0]}};
         } else if (op == 1) { // the element on top of the stack, holding what its last user left
             auto *got = static_cast<std::uint8_t *>(mempool_alloc(pool));
             const unsigned top = unsigned(held.size());
@@ -82,12 +72,10 @@ void model_mempool(zt::Input &in) {
         ZT_EVENTS(want);
         want.clear();
         if (pool != nullptr) {
-            ZT_EQ(pool->nelements, n);
-            ZT_EQ(pool->elementsize, size);
-            ZT_EQ(pool->nallocated, held.size());
-            ZT_EQ(zt::Heap::id(pool), ids[0]);
-            ZT_EQ(zt::Heap::id(pool->elements), ids[1]);
-            ZT_EQ(zt::Heap::id(pool->stack), ids[2]);
+            ZT_CHECK(pool->nelements == n && pool->elementsize == size &&
+                     pool->nallocated == held.size());
+            ZT_CHECK(zt::Heap::id(pool) == ids[0] && zt::Heap::id(pool->elements) == ids[0] + 1 &&
+                     zt::Heap::id(pool->stack) == ids[0] + 2);
             for (unsigned s = 0; s < n; ++s) {
                 ZT_EQ(pool->stack[s],
                       slots[s] < 0 ? nullptr

@@ -58,15 +58,7 @@ void model_slidingaverage(zt::Input &in) {
                 zt::Heap::refuse(refused);
                 p = SlidingAverage_create(max);
                 zt::Heap::refuse(0);
-                want.push_back(refused == 1 ? zt::Ev{'R', 'm', sizeof(SlidingAverage)}
-                                            : zt::Ev{'A', 'm', sizeof(SlidingAverage), ids[0]});
-                if (refused != 1) {
-                    want.push_back(refused == 2 ? zt::Ev{'R', 'm', 4 * max}
-                                                : zt::Ev{'A', 'm', 4 * max, ids[1]});
-                }
-                if (refused == 2) {
-                    want.push_back({'F', 'f', ids[0]});
-                }
+                want = zt::made({{'m', sizeof(SlidingAverage)}, {'m', 4 * max}}, refused, ids[0]);
                 ZT_EQ(p == nullptr, refused != 0);
             }
             ring.assign(max, 0);

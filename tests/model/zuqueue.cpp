@@ -46,16 +46,8 @@ void model_zuqueue(zt::Input &in) {
                 zt::Heap::refuse(refused);
                 q = zuqueue_new(capacity);
                 zt::Heap::refuse(0);
-                want.push_back(refused == 1 ? zt::Ev{'R', 'm', sizeof(zuqueue)}
-                                            : zt::Ev{'A', 'm', sizeof(zuqueue), ids[0]});
-                if (refused != 1) {
-                    want.push_back(refused == 2
-                                       ? zt::Ev{'R', 'c', capacity * sizeof(void *)}
-                                       : zt::Ev{'A', 'c', capacity * sizeof(void *), ids[1]});
-                }
-                if (refused == 2) {
-                    want.push_back({'F', 'f', ids[0]});
-                }
+                want = zt::made({{'m', sizeof(zuqueue)}, {'c', capacity * sizeof(void *)}}, refused,
+                                ids[0]);
                 ZT_EQ(q == nullptr, refused != 0);
             }
         } else if (op == 0) { // release, handing the rest over oldest first, or not

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace zt {
@@ -154,6 +155,24 @@ inline void expect_events(const std::vector<Ev> &want, const char *file, int lin
     got.clear();
 }
 #define ZT_EVENTS(...) zt::expect_events(__VA_ARGS__, __FILE__, __LINE__)
+
+// The heap calls of a constructor that asks for blocks (source, bytes) in
+// turn when the refused-th request is refused (0: none): the requests up to
+// that one, then the releases of the blocks it took, newest first. The
+// blocks get the ids first, first + 1, ...
+inline std::vector<Ev> made(std::vector<std::pair<char, std::size_t>> blocks, unsigned refused,
+                            unsigned first) {
+    std::vector<Ev> calls;
+    for (unsigned b = 0; b < blocks.size() && (refused == 0 || b < refused); ++b) {
+        const bool no = b + 1 == refused;
+        calls.push_back({no ? 'R' : 'A', std::uintptr_t(blocks[b].first), blocks[b].second,
+                         no ? 0 : first + b});
+    }
+    for (unsigned b = refused == 0 ? 0 : refused - 1; b-- > 0;) {
+        calls.push_back({'F', 'f', first + b});
+    }
+    return calls;
+}
 
 // An opaque pointer made from a number, never dereferenced.
 inline void *fake(std::uintptr_t v) {
