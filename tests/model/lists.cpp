@@ -90,7 +90,7 @@ struct Model {
     void *at(int r) const { return r < 0 ? nullptr : rec[r]; }
     int number(const void *p) const {
         const auto r = std::find(rec, rec + records, p) - rec;
-        return r < records ? int(r) : -1;
+        return r < std::ptrdiff_t(records) ? int(r) : -1;
     }
     bool has(const Lst &l, unsigned r) const {
         return std::count(l.chain.begin(), l.chain.end(), r) != 0;
