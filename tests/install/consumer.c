@@ -61,11 +61,8 @@ int main(void) {
     for (int i = 0; i < 3; ++i) {
         List_insertSorted(&lst, &items[i]);
     }
-    int key = 1;
-    for (List_startIterate(&lst); List_hasMoreElements(&lst); ++key) {
-        EXPECT(((const Item *)List_getNext(&lst))->key == key);
-    }
-    EXPECT(key == 4 && List_getCount(&lst) == 3);
+    EXPECT(List_getFirst(&lst) == &items[1] && items[1].next == &items[2] &&
+           items[2].next == &items[0] && items[0].next == NULL && List_getCount(&lst) == 3);
     /* Removal from the middle of a doubly linked list relinks the neighbours. */
     DList dl;
     DList_makeDList(&dl, offsetof(Item, next), offsetof(Item, prev), NULL);
