@@ -45,8 +45,8 @@ endfunction()
 
 check_deb(${runtime} "libc6 \\(>= [0-9.]+\\)" DEBIAN/shlibs DEBIAN/triggers
           ${LIBDIR}/libzuc.so.${VERSION} "${LIBDIR}/${soname} -> libzuc.so.${VERSION}")
-file(GLOB headers RELATIVE ${PROJECT_DIR}/platform/libzuc/include
-     ${PROJECT_DIR}/platform/libzuc/include/libzuc/*.h*)
+set(include ${PROJECT_DIR}/platform/libzuc/include)
+file(GLOB headers RELATIVE ${include} ${include}/libzuc/*.h ${include}/libzuc/*.hpp)
 list(TRANSFORM headers PREPEND usr/include/)
 set(cmake_files Config ConfigVersion Targets Targets-release)
 list(TRANSFORM cmake_files REPLACE ".+" "${LIBDIR}/cmake/libzuc/libzuc\\0.cmake")
