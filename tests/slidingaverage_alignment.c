@@ -1,35 +1,32 @@
-/* The in-place sliding average in a buffer at 8k + 4, as its contract allows
- * (a multiple of 4) though the record's 64-bit sum asks for 8 on the target.
- * Built with the sliding-average module under the alignment sanitizer, which
- * stops the program at any access that assumes more than 4-byte alignment.
- * Expected values by hand: a window of 3 after 1, 2, 3, 10 holds 2, 3, 10;
- * mean 5, weighted mean (2 + 2 * 3 + 3 * 10) / 6 = 38 / 6, variance
- * (9 + 4 + 25) / 3 = 12 around the mean 5. */
+/* The in-place sliding average in a buffer at 8k + 4, which its contract
+ * allows (a multiple of 4) though the record's 64-bit sum asks for 8 on the
+ * target. The module is built in under the alignment sanitizer, which stops
+ * the program at any access that assumes more. By hand: a window of 3 after
+ * 1, 2, 3, 10 holds 2, 3, 10: mean 5, weighted mean (2 + 2 * 3 + 3 * 10) / 6,
+ * variance (9 + 4 + 25) / 3 = 12. */
 #include <libzuc/slidingaverage.h>
 
 #include <stdint.h>
 #include <stdio.h>
 
-enum { WINDOW = 3 };
-
 int main(void) {
     static union {
         uint64_t align8;
-        unsigned char bytes[4 + sizeof(SlidingAverage) + WINDOW * sizeof(uint32_t)];
+        unsigned char bytes[4 + sizeof(SlidingAverage) + 3 * sizeof(uint32_t)];
     } buf;
     void *at = buf.bytes + 4;
-    SlidingAverage *avg = SlidingAverage_inplace_create(at, sizeof buf - 4, WINDOW);
+    SlidingAverage *avg = SlidingAverage_inplace_create(at, sizeof buf - 4, 3);
     static const unsigned int samples[] = {1, 2, 3, 10};
-    for (unsigned int i = 0; i < sizeof samples / sizeof *samples; ++i) {
+    for (unsigned int i = 0; i < 4; ++i) {
         SlidingAverage_Add(avg, samples[i]);
     }
-    int ok = (void *)avg == at && SlidingAverage_NoOfEntries(avg) == WINDOW &&
+    int ok = (void *)avg == at && SlidingAverage_NoOfEntries(avg) == 3 &&
              SlidingAverage_GetAverage(avg) == 5.0 &&
              SlidingAverage_GetWeightedAverage(avg) == 38.0 / 6.0 &&
              SlidingAverage_GetVariance(avg) == 12;
     SlidingAverage_Reset(avg);
     ok = ok && SlidingAverage_NoOfEntries(avg) == 0;
-    printf("in-place sliding average at address %% 8 == %u: %s\n",
-           (unsigned int)((uintptr_t)at % 8), ok ? "results as expected" : "WRONG RESULTS");
-    return ok ? 0 : 1;
+    printf("in-place sliding average at address %% 8 == %u: %s\n", (unsigned)((uintptr_t)at % 8),
+           ok ? "results as expected" : "WRONG RESULTS");
+    return !ok;
 }

@@ -1,110 +1,69 @@
-# Makes the Debian packages from a configured build and checks what a user
-# of dpkg would see: names, version, architecture, dependencies, exactly the
-# files each package holds (libzuc.pc written for the prefix /usr, the
-# libraries stripped) and the control members (the ldconfig trigger instead
-# of maintainer scripts); then lintian, whose errors and warnings fail.
-# Usage: cmake -DCPACK=... -DCPACK_CONFIG=... -DWORK_DIR=... -DDPKG_DEB=... -DLINTIAN=...
-#        -DREADELF=... -DARCH=... -DLIBDIR=usr/lib/<triplet> -DVERSION=<Debian version>
-#        -DRUNTIME=<runtime package> -DSONAME=libzuc.so.N -DLIBRARY=libzuc.so.N.M.P
-#        -DHEADERS=a.h|b.h|... -P check_debs.cmake
-cmake_minimum_required(VERSION 3.25)
+# Makes the Debian packages and checks what dpkg users see: each package's
+# name, version, architecture and dependencies, exactly the files it holds (and
+# where its links point) and its control members (the runtime's ldconfig
+# trigger, no maintainer scripts); libzuc.pc for the prefix /usr; stripped
+# libraries; lintian without errors or warnings.
+# Usage: cmake -DCPACK=... -DBUILD_DIR=... -DPROJECT_DIR=... -DWORK_DIR=...
+#        -DDPKG_DEB=... -DLINTIAN=... -DREADELF=... -DARCH=<Debian architecture>
+#        -DLIBDIR=usr/lib/<triplet> -DVERSION=<x.y.z> -DDEBIAN_VERSION=<x.y.z-n> -P <this>
 include(${CMAKE_CURRENT_LIST_DIR}/../check_script.cmake)
-string(REPLACE "|" ";" HEADERS "${HEADERS}")
-
+require_vars(CPACK BUILD_DIR PROJECT_DIR WORK_DIR DPKG_DEB LINTIAN READELF ARCH LIBDIR VERSION
+             DEBIAN_VERSION)
 file(REMOVE_RECURSE ${WORK_DIR})
-run_tool(out ${CPACK} --config ${CPACK_CONFIG} -B ${WORK_DIR})
+run_tool(out ${CPACK} --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR})
+string(REGEX MATCH "^[0-9]+" major ${VERSION})
+set(runtime libzuc${major})
+set(soname libzuc.so.${major})
 
-set(failures "")
-# check_deb(<package> <expected Depends> <expected files...>)
+# check_deb(<package> <Depends regex> <files and control members>...), beside
+# those every package holds.
 function(check_deb package depends)
-    set(deb ${WORK_DIR}/${package}_${VERSION}_${ARCH}.deb)
-    if(NOT EXISTS ${deb})
-        set(failures "${failures}  ${deb} was not made\n" PARENT_SCOPE)
-        return()
+    set(deb ${WORK_DIR}/${package}_${DEBIAN_VERSION}_${ARCH}.deb)
+    run_tool(fields ${DPKG_DEB} --field ${deb} Package Version Architecture Depends)
+    if(NOT fields MATCHES "^Package: ${package}\nVersion: ${DEBIAN_VERSION}\n\
+Architecture: ${ARCH}\nDepends: ${depends}\n$")
+        message(FATAL_ERROR "${deb} has\n${fields}")
     endif()
-    foreach(field Package Version Architecture Depends)
-        run_tool(value ${DPKG_DEB} --field ${deb} ${field})
-        string(STRIP "${value}" value)
-        set(${field} "${value}")
-    endforeach()
-    if(NOT "${Package}|${Version}|${Architecture}" STREQUAL "${package}|${VERSION}|${ARCH}")
-        string(APPEND failures "  ${deb}: ${Package} ${Version} ${Architecture}\n")
-    endif()
-    if(NOT Depends MATCHES "^${depends}$")
-        string(APPEND failures "  ${deb}: Depends: ${Depends}\n")
-    endif()
-
-    # Lines of dpkg-deb --contents end in "./path" or "./path -> target";
-    # folders are left out.
+    # Lines "<mode> <owner> <size> <date> <time> ./<path>[ -> <target>]".
     run_tool(listing ${DPKG_DEB} --contents ${deb})
-    string(REPLACE "\n" ";" lines "${listing}")
-    set(files "")
-    foreach(line IN LISTS lines)
-        if(line MATCHES "^[^d].* \\./([^ ]+( -> [^ ]+)?)$")
-            list(APPEND files "${CMAKE_MATCH_1}")
-        endif()
-    endforeach()
-    list(SORT files)
-    set(expected ${ARGN} usr/share/doc/${package}/copyright
-                 usr/share/doc/${package}/changelog.Debian.gz
-                 usr/share/lintian/overrides/${package})
-    list(SORT expected)
-    if(NOT files STREQUAL expected)
-        string(REPLACE ";" "\n    " files "${files}")
-        string(REPLACE ";" "\n    " expected "${expected}")
-        string(APPEND failures "  ${deb} holds\n    ${files}\n  instead of\n    ${expected}\n")
+    string(REGEX MATCHALL "[^\n]+" files "${listing}")
+    list(FILTER files EXCLUDE REGEX "^d")
+    list(TRANSFORM files REPLACE "^[^ ]+ [^ ]+ +[0-9]+ [^ ]+ [^ ]+ \\./" "")
+    run_tool(out ${DPKG_DEB} --raw-extract ${deb} ${WORK_DIR}/${package})
+    file(GLOB members RELATIVE ${WORK_DIR}/${package} ${WORK_DIR}/${package}/DEBIAN/*)
+    set(doc usr/share/doc/${package})
+    set(expected ${ARGN} ${doc}/copyright ${doc}/changelog.Debian.gz DEBIAN/control
+                 DEBIAN/md5sums usr/share/lintian/overrides/${package})
+    list(APPEND files ${members})
+    set(extra ${files})
+    list(REMOVE_ITEM extra ${expected})
+    list(REMOVE_ITEM expected ${files})
+    if(extra OR expected)
+        message(FATAL_ERROR "${deb} holds also: ${extra}\nbut not: ${expected}")
     endif()
-    run_tool(out ${DPKG_DEB} --extract ${deb} ${WORK_DIR}/root)
-    file(MAKE_DIRECTORY ${WORK_DIR}/control)
-    run_tool(out ${DPKG_DEB} --control ${deb} ${WORK_DIR}/control/${package})
-    file(GLOB control RELATIVE ${WORK_DIR}/control/${package} ${WORK_DIR}/control/${package}/*)
-    list(SORT control)
-    if(NOT "${control}" STREQUAL "${control_expected}")
-        string(APPEND failures "  ${deb} has the control members ${control}\n")
-    endif()
-    set(failures "${failures}" PARENT_SCOPE)
 endfunction()
 
-set(control_expected control md5sums shlibs triggers)
-check_deb(${RUNTIME} "libc6 \\(>= [0-9.]+\\)"
-          ${LIBDIR}/${LIBRARY} "${LIBDIR}/${SONAME} -> ${LIBRARY}")
-set(dev_files "")
-foreach(header IN LISTS HEADERS)
-    list(APPEND dev_files usr/include/libzuc/${header})
-endforeach()
-foreach(file libzucConfig.cmake libzucConfigVersion.cmake libzucTargets.cmake
-             libzucTargets-release.cmake)
-    list(APPEND dev_files ${LIBDIR}/cmake/libzuc/${file})
-endforeach()
-set(control_expected control md5sums)
-check_deb(libzuc-dev "${RUNTIME} \\(= ${VERSION}\\)"
-          ${dev_files} ${LIBDIR}/libzuc.a "${LIBDIR}/libzuc.so -> ${SONAME}"
-          ${LIBDIR}/pkgconfig/libzuc.pc)
+check_deb(${runtime} "libc6 \\(>= [0-9.]+\\)" DEBIAN/shlibs DEBIAN/triggers
+          ${LIBDIR}/libzuc.so.${VERSION} "${LIBDIR}/${soname} -> libzuc.so.${VERSION}")
+set(include ${PROJECT_DIR}/platform/libzuc/include)
+file(GLOB headers RELATIVE ${include} ${include}/libzuc/*.h ${include}/libzuc/*.hpp)
+list(TRANSFORM headers PREPEND usr/include/)
+set(cmake_files Config ConfigVersion Targets Targets-release)
+list(TRANSFORM cmake_files REPLACE ".+" "${LIBDIR}/cmake/libzuc/libzuc\\0.cmake")
+check_deb(libzuc-dev "${runtime} \\(= ${DEBIAN_VERSION}\\)" ${headers} ${cmake_files}
+          ${LIBDIR}/libzuc.a "${LIBDIR}/libzuc.so -> ${soname}" ${LIBDIR}/pkgconfig/libzuc.pc)
 
-if(EXISTS ${WORK_DIR}/root/${LIBDIR}/pkgconfig/libzuc.pc)
-    file(STRINGS ${WORK_DIR}/root/${LIBDIR}/pkgconfig/libzuc.pc prefix REGEX "^prefix=")
-    if(NOT prefix STREQUAL "prefix=/usr")
-        string(APPEND failures "  libzuc.pc has ${prefix}, not prefix=/usr\n")
-    endif()
+file(STRINGS ${WORK_DIR}/libzuc-dev/${LIBDIR}/pkgconfig/libzuc.pc prefix REGEX "^prefix=")
+if(NOT prefix STREQUAL "prefix=/usr")
+    message(FATAL_ERROR "the packaged libzuc.pc has ${prefix}, not prefix=/usr")
 endif()
-foreach(binary ${LIBRARY} libzuc.a)
-    if(EXISTS ${WORK_DIR}/root/${LIBDIR}/${binary})
-        run_tool(sections ${READELF} --section-headers ${WORK_DIR}/root/${LIBDIR}/${binary})
-        if(sections MATCHES "\\.debug_info")
-            string(APPEND failures "  the packaged ${binary} carries debug information\n")
-        endif()
+foreach(binary ${runtime}/${LIBDIR}/libzuc.so.${VERSION} libzuc-dev/${LIBDIR}/libzuc.a)
+    run_tool(sections ${READELF} --section-headers ${WORK_DIR}/${binary})
+    if(sections MATCHES "\\.debug_info")
+        message(FATAL_ERROR "the packaged ${binary} carries debug information")
     endif()
 endforeach()
-
 file(GLOB debs ${WORK_DIR}/*.deb)
-execute_process(COMMAND ${LINTIAN} --fail-on error,warning ${debs}
-                OUTPUT_VARIABLE lintian_report ERROR_VARIABLE lintian_errors RESULT_VARIABLE rc)
-message(STATUS "lintian:\n${lintian_report}")
-if(NOT rc EQUAL 0)
-    string(APPEND failures "  lintian reports errors or warnings (status ${rc}):\n${lintian_errors}")
-endif()
-
-if(failures)
-    message(FATAL_ERROR "Debian packages:\n${failures}")
-endif()
-message(STATUS "${RUNTIME} and libzuc-dev ${VERSION} for ${ARCH}: fields and contents as expected")
+run_tool(report ${LINTIAN} --fail-on error,warning ${debs})
+message(STATUS "${runtime} and libzuc-dev ${DEBIAN_VERSION} for ${ARCH} as expected, lintian "
+               "without errors or warnings\n${report}")
