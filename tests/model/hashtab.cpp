@@ -7,6 +7,7 @@
 
 #include "model.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -84,24 +85,34 @@ struct Model : Callbacks {
         return -1;
     }
 
+    // Small tables, and capacities about the 32-bit limits; 0 and those above
+    // the limit are refused with a zero record before anything is allocated.
     void init(zt::Input &in) {
-        static const unsigned capacities[] = {1, 2, 3, 5, 10, 0};
-        const unsigned capacity = capacities[in.pick(6)], refused = in.pick(3);
+        static const unsigned capacities[] = {1,
+                                              2,
+                                              3,
+                                              5,
+                                              10,
+                                              0,
+                                              HASHTAB_MAX_CAPACITY,
+                                              HASHTAB_MAX_CAPACITY + 1,
+                                              UINT32_MAX / 2 + 1,
+                                              UINT32_MAX};
+        const unsigned capacity = capacities[in.pick(10)], refused = in.pick(3);
         mode = in.pick(3);
         pool = zt::Heap::next_id();
         zt::Heap::refuse(refused);
+        std::memset(&t, 0xA5, sizeof t);
         const int got = HashTab_init(&t, hash, equal, capacity, user);
         zt::Heap::refuse(0);
-        if (capacity == 0) { // refused as a caller error: nothing allocated, record zero
-            ZT_CHECK(got == 0 && t.tableSize + t.capacity + t.count == 0 && t.buckets == nullptr);
-            return;
-        }
-        const unsigned size = prime_size(capacity);
+        const bool fits = capacity != 0 && capacity <= HASHTAB_MAX_CAPACITY;
+        const unsigned size = fits ? prime_size(capacity) : 0;
         want = zt::made({{'m', capacity * sizeof(HashTabBucket)}, {'c', size * sizeof(void *)}},
-                        refused, pool);
-        ZT_EQ(got, refused == 0 ? 1 : 0);
-        ZT_EQ(t.buckets == nullptr, refused != 0);
-        ready = refused == 0;
+                        refused, pool, fits);
+        ready = zt::whole(want);
+        ZT_EQ(got, ready ? 1 : 0);
+        ZT_CHECK(t.buckets == nullptr || ready);
+        ZT_CHECK(fits || (t.tableSize == 0 && t.capacity == 0 && t.count == 0));
         entries.clear();
         free.clear();
         for (unsigned b = 0; b < capacity && ready; ++b) {

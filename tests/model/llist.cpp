@@ -214,6 +214,9 @@ struct Model {
 
     // The walks, with a callback that stops at a chosen visit; list_foreach's
     // may append to the list it walks, which the walk must then reach.
+    // The walks, with a callback that stops at a chosen visit; list_foreach's
+    // may append to the list it walks, which the walk must then reach. The
+    // unchecked walks take a NULL callback as one that goes on.
     void walks(zt::Input &in, Slot &s, unsigned how) {
         const int answers[3] = {1, 7, -1};
         cb.stop = in.pick(4);
@@ -221,26 +224,30 @@ struct Model {
         cb.grow_at = how == 0 && !s.sub ? in.pick(3) : 0;
         cb.sep_stop = how == 3 ? in.pick(3) : 0;
         cb.grow = s.lst;
+        const unsigned missing = how == 0 ? 0 : in.pick(4); // bit 0: f, bit 1: sep
         int result = 1;
         const unsigned n = unsigned(s.nodes.size());
         for (unsigned i = 0; i < s.nodes.size() && result != 0; ++i) {
             const std::uintptr_t e = s.nodes[how == 2 ? n - 1 - i : i].elem;
-            want.push_back(how == 1 ? zt::Ev{'U', num(ctx), num(ctx2), e}
-                                    : zt::Ev{'W', num(ctx), e});
-            if (i + 1 == cb.grow_at) {
-                s.nodes.push_back({0x990, alloc(s.pair, sizeof(list_node))});
+            if ((missing & 1) == 0) {
+                want.push_back(how == 1 ? zt::Ev{'U', num(ctx), num(ctx2), e}
+                                        : zt::Ev{'W', num(ctx), e});
+                if (i + 1 == cb.grow_at) {
+                    s.nodes.push_back({0x990, alloc(s.pair, sizeof(list_node))});
+                }
+                result = i + 1 == cb.stop ? 0 : 1;
             }
-            if (i + 1 == cb.stop) {
-                result = 0;
-            } else if (how == 3 && i + 1 < n) {
+            if (how == 3 && result != 0 && i + 1 < n && (missing & 2) == 0) {
                 want.push_back({'S', num(ctx), s.nodes[i + 1].id});
                 result = i + 1 == cb.sep_stop ? 0 : 1;
             }
         }
-        ZT_EQ(how == 0   ? list_foreach(s.lst, ctx, E::walk)
-              : how == 1 ? list_dual_foreach(s.lst, ctx, ctx2, E::dual)
-              : how == 2 ? list_foreach_reversed(s.lst, ctx, E::walk)
-                         : list_foreach_sep(s.lst, ctx, E::walk, E::sep),
+        const list_walk_fn f = (missing & 1) != 0 ? nullptr : E::walk;
+        ZT_EQ(how == 0 ? list_foreach(s.lst, ctx, E::walk)
+              : how == 1
+                  ? list_dual_foreach(s.lst, ctx, ctx2, (missing & 1) != 0 ? nullptr : E::dual)
+              : how == 2 ? list_foreach_reversed(s.lst, ctx, f)
+                         : list_foreach_sep(s.lst, ctx, f, (missing & 2) != 0 ? nullptr : E::sep),
               result);
     }
 

@@ -20,25 +20,36 @@ void model_mempool(zt::Input &in) {
     zt::log().clear();
     while (in.next_op()) {
         const unsigned op = in.pick(4);
-        if (pool == nullptr) {
-            const unsigned counts[] = {1, 2, 3, 7}, sizes[] = {1, 4, 6, 16};
-            n = counts[in.pick(4)];
-            size = sizes[in.pick(4)];
-            const unsigned refused = in.pick(4);
+        if (pool == nullptr) { // small pools, and sizes about the 32-bit limits
+            static const unsigned shapes[][2] = {
+                {1, 1},
+                {2, 4},
+                {3, 6},
+                {7, 16},
+                {65537, 65535},
+                {1, UINT32_MAX},
+                {(1u << 30) - 1, 1},
+                {65536, 65536},
+                {2, 1u << 31},
+                {UINT32_MAX, 2},
+                {1u << 30, 1}}; // the last four do not fit in 32 bits, nor does its stack
+            const unsigned shape = in.pick(11), refused = in.pick(4);
+            n = shapes[shape][0];
+            size = shapes[shape][1];
             ids[0] = zt::Heap::next_id();
             zt::Heap::refuse(refused);
             pool = mempool_create(n, size);
             zt::Heap::refuse(0);
             want = zt::made(
                 {{'m', sizeof(mempool)}, {'c', std::size_t{n} * size}, {'c', n * sizeof(void *)}},
-                refused, ids[0]);
-            ZT_EQ(pool == nullptr, refused != 0);
-            slots.resize(n);
-            for (unsigned e = 0; e < n; ++e) {
-                slots[e] = int(e); // handed out in address order at first
+                refused, ids[0], shape < 7);
+            ZT_EQ(pool != nullptr, zt::whole(want));
+            slots.clear();
+            for (unsigned e = 0; pool != nullptr && e < n; ++e) {
+                slots.push_back(int(e)); // handed out in address order at first
             }
             held.clear();
-            content.assign(n, 0);
+            content.assign(slots.size(), 0);
         } else if (op == 0) {
             mempool_destroy(pool);
             mempool_destroy(nullptr);

@@ -31,7 +31,7 @@ std::uint32_t variance(const std::vector<std::uint32_t> &ring, double mean) {
 
 void model_slidingaverage(zt::Input &in) {
     const unsigned live = zt::Heap::live();
-    alignas(8) unsigned char buffer[sizeof(SlidingAverage) + 8 * 4 + 8];
+    alignas(8) unsigned char buffer[4 + sizeof(SlidingAverage) + 8 * 4 + 8];
     SlidingAverage *p = nullptr;
     bool in_place = false;
     unsigned ids[2] = {}, write = 0;
@@ -41,16 +41,18 @@ void model_slidingaverage(zt::Input &in) {
     zt::log().clear();
     while (in.next_op()) {
         const unsigned op = in.pick(4);
-        if (p == nullptr) {
-            static const unsigned windows[] = {1, 2, 3, 8};
-            const unsigned max = windows[in.pick(4)];
+        if (p == nullptr) { // small windows, and windows about the 32-bit limit
+            static const unsigned windows[] = {
+                1, 2, 3, 8, UINT32_MAX / 4, UINT32_MAX / 4 + 1, UINT32_MAX};
             in_place = in.pick(2) != 0;
-            if (in_place) {
+            const unsigned max = windows[in.pick(in_place ? 4 : 7)];
+            if (in_place) { // at 8k + 4 half of the time, which the contract allows
+                unsigned char *at = buffer + 4 * in.pick(2);
                 std::memset(buffer, 0xEE, sizeof buffer);
                 const unsigned size = unsigned(sizeof(SlidingAverage) + 4 * max);
-                p = SlidingAverage_inplace_create(buffer, size + in.pick(2) * 5, max);
-                ZT_EQ(p, reinterpret_cast<SlidingAverage *>(buffer));
-                ZT_EQ(p->log, reinterpret_cast<std::uint32_t *>(buffer + sizeof(SlidingAverage)));
+                p = SlidingAverage_inplace_create(at, size + in.pick(2) * 5, max);
+                ZT_CHECK(p == reinterpret_cast<SlidingAverage *>(at) &&
+                         p->log == reinterpret_cast<std::uint32_t *>(at + sizeof(SlidingAverage)));
             } else {
                 const unsigned refused = in.pick(3);
                 ids[0] = zt::Heap::next_id();
@@ -58,10 +60,11 @@ void model_slidingaverage(zt::Input &in) {
                 zt::Heap::refuse(refused);
                 p = SlidingAverage_create(max);
                 zt::Heap::refuse(0);
-                want = zt::made({{'m', sizeof(SlidingAverage)}, {'m', 4 * max}}, refused, ids[0]);
-                ZT_EQ(p == nullptr, refused != 0);
+                want = zt::made({{'m', sizeof(SlidingAverage)}, {'m', std::size_t{4} * max}},
+                                refused, ids[0], max <= UINT32_MAX / 4);
+                ZT_EQ(p != nullptr, zt::whole(want));
             }
-            ring.assign(max, 0);
+            ring.assign(p != nullptr ? max : 0, 0);
             window.clear();
             write = 0;
         } else if (op == 0) {

@@ -27,17 +27,21 @@ void model_zuqueue(zt::Input &in) {
     zt::log().clear();
     while (in.next_op()) {
         const unsigned op = in.pick(4);
-        if (q == nullptr) {
-            static const unsigned capacities[] = {1, 2, 3, 8, 0};
+        if (q == nullptr) { // small queues, and capacities about the 32-bit limit
+            static const unsigned capacities[] = {
+                1,          2, 3, 8, 0, ZUQUEUE_MAX_CAPACITY, ZUQUEUE_MAX_CAPACITY + 1,
+                1073741819, // (capacity + 5) * 4 wraps to 0
+                UINT32_MAX};
             in_place = in.pick(2) != 0;
-            capacity = capacities[in.pick(in_place ? 4 : 5)];
+            capacity = capacities[in.pick(in_place ? 4 : 9)];
+            const bool fits = capacity <= ZUQUEUE_MAX_CAPACITY;
+            ZT_EQ(zuqueue_size(capacity),
+                  fits ? sizeof(zuqueue) + capacity * sizeof(void *) : UINT32_MAX);
             added = taken = 0;
             queued.clear();
             if (in_place) { // exactly the size needed, or a little more
-                const unsigned size = zuqueue_size(capacity);
-                ZT_EQ(size, sizeof(zuqueue) + capacity * sizeof(void *));
                 std::memset(buffer, 0xEE, sizeof buffer);
-                q = zuqueue_inplace_new(buffer, size + in.pick(2) * 7, capacity);
+                q = zuqueue_inplace_new(buffer, zuqueue_size(capacity) + in.pick(2) * 7, capacity);
                 ZT_EQ(q, reinterpret_cast<zuqueue *>(buffer));
             } else {
                 const unsigned refused = in.pick(3);
@@ -47,8 +51,8 @@ void model_zuqueue(zt::Input &in) {
                 q = zuqueue_new(capacity);
                 zt::Heap::refuse(0);
                 want = zt::made({{'m', sizeof(zuqueue)}, {'c', capacity * sizeof(void *)}}, refused,
-                                ids[0]);
-                ZT_EQ(q == nullptr, refused != 0);
+                                ids[0], fits);
+                ZT_EQ(q != nullptr, zt::whole(want));
             }
         } else if (op == 0) { // release, handing the rest over oldest first, or not
             const bool with = in.pick(2) != 0;

@@ -157,21 +157,28 @@ inline void expect_events(const std::vector<Ev> &want, const char *file, int lin
 #define ZT_EVENTS(...) zt::expect_events(__VA_ARGS__, __FILE__, __LINE__)
 
 // The heap calls of a constructor that asks for blocks (source, bytes) in
-// turn when the refused-th request is refused (0: none): the requests up to
-// that one, then the releases of the blocks it took, newest first. The
-// blocks get the ids first, first + 1, ...
+// turn, when its refused-th request is refused (0: none) or one of 256 MiB or
+// more (as the tracker does): the requests up to the first refused, then the
+// releases of the blocks it took, newest first. Ids follow from first. None
+// when the constructor must refuse the sizes before allocating (!fits).
 inline std::vector<Ev> made(std::vector<std::pair<char, std::size_t>> blocks, unsigned refused,
-                            unsigned first) {
+                            unsigned first, bool fits = true) {
     std::vector<Ev> calls;
-    for (unsigned b = 0; b < blocks.size() && (refused == 0 || b < refused); ++b) {
-        const bool no = b + 1 == refused;
-        calls.push_back({no ? 'R' : 'A', std::uintptr_t(blocks[b].first), blocks[b].second,
-                         no ? 0 : first + b});
-    }
-    for (unsigned b = refused == 0 ? 0 : refused - 1; b-- > 0;) {
-        calls.push_back({'F', 'f', first + b});
+    for (unsigned b = 0; fits && b < blocks.size(); ++b) {
+        if (b + 1 == refused || blocks[b].second >= 0x10000000) {
+            calls.push_back({'R', std::uintptr_t(blocks[b].first), blocks[b].second});
+            while (b-- > 0) {
+                calls.push_back({'F', 'f', first + b});
+            }
+            break;
+        }
+        calls.push_back({'A', std::uintptr_t(blocks[b].first), blocks[b].second, first + b});
     }
     return calls;
+}
+// Whether those calls made the object.
+inline bool whole(const std::vector<Ev> &calls) {
+    return !calls.empty() && calls.back().kind == 'A';
 }
 
 // An opaque pointer made from a number, never dereferenced.
