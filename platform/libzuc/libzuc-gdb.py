@@ -175,8 +175,8 @@ _PRINTERS = {
 class LibzucPrinters(gdb.printing.PrettyPrinter):
     """Picks a printer for libzuc's records and for pointers to them. A record
     must have exactly the expected fields, so that a program's own `struct
-    list` is left alone. `disable pretty-printer global libzuc;HashTab` (or
-    the objfile's name instead of global) turns one off."""
+    list` is left alone. `disable pretty-printer .* libzuc;HashTab` turns one
+    off, `print/r` shows the raw record."""
 
     def __init__(self):
         super().__init__("libzuc", [gdb.printing.SubPrettyPrinter(n) for n in _PRINTERS])
