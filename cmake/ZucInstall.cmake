@@ -39,6 +39,15 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/platform/libzuc/include/libzuc
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development
     FILES_MATCHING PATTERN "*.h" PATTERN "*.hpp")
 
+# GDB's pretty-printers, where GDB's auto-load looks for the installed
+# library's: <datadir>/gdb/auto-load, then the library's real path (prefix
+# included, so known only at install time), then -gdb.py. For the prefix /usr
+# that is under GDB's default auto-load safe-path.
+install(CODE "get_filename_component(zuc_gdb_prefix \"\${CMAKE_INSTALL_PREFIX}\" ABSOLUTE)
+file(INSTALL DESTINATION \"\${zuc_gdb_prefix}/${CMAKE_INSTALL_DATAROOTDIR}/gdb/auto-load\${zuc_gdb_prefix}/${CMAKE_INSTALL_LIBDIR}\"
+     TYPE FILE RENAME \"$<TARGET_FILE_NAME:zuc>-gdb.py\"
+     FILES \"${PROJECT_SOURCE_DIR}/platform/libzuc/libzuc-gdb.py\")" COMPONENT development)
+
 # The CMake package. The config file finds its targets next to itself, so the
 # same file serves the install tree and the build tree (libzuc_DIR=<build>).
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/libzucConfig.cmake.in

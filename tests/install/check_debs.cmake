@@ -51,7 +51,8 @@ list(TRANSFORM headers PREPEND usr/include/)
 set(cmake_files Config ConfigVersion Targets Targets-release)
 list(TRANSFORM cmake_files REPLACE ".+" "${LIBDIR}/cmake/libzuc/libzuc\\0.cmake")
 check_deb(libzuc-dev "${runtime} \\(= ${DEBIAN_VERSION}\\)" ${headers} ${cmake_files}
-          ${LIBDIR}/libzuc.a "${LIBDIR}/libzuc.so -> ${soname}" ${LIBDIR}/pkgconfig/libzuc.pc)
+          ${LIBDIR}/libzuc.a "${LIBDIR}/libzuc.so -> ${soname}" ${LIBDIR}/pkgconfig/libzuc.pc
+          usr/share/gdb/auto-load/${LIBDIR}/libzuc.so.${VERSION}-gdb.py)
 
 file(STRINGS ${WORK_DIR}/libzuc-dev/${LIBDIR}/pkgconfig/libzuc.pc prefix REGEX "^prefix=")
 if(NOT prefix STREQUAL "prefix=/usr")
