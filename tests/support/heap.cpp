@@ -17,29 +17,27 @@ void __real_free(void *block);
 
 namespace {
 
-unsigned refuse_at = 0; // allocation calls to go until the refused one
-unsigned serial = 0;
-// Tracked here with operator new, which lives in the C++ runtime's own
-// shared object and so never comes back through the wrappers. Never
-// destroyed: the coverage runtime still allocates after static destructors.
+unsigned refuse_at = 0, serial = 0;
+// Made on first use (a static constructor may allocate first) with operator
+// new, from the C++ runtime's own shared object, which never comes back
+// here; never destroyed, as the coverage runtime allocates after the static
+// destructors.
 std::unordered_map<const void *, unsigned> &blocks() {
-    static auto *map = new std::unordered_map<const void *, unsigned>;
-    return *map;
+    static auto &map = *new std::unordered_map<const void *, unsigned>;
+    return map;
 }
 
 bool refused(char source, unsigned long long bytes) {
-    if ((refuse_at != 0 && --refuse_at == 0) || bytes >= 0x10000000ULL) {
+    const bool no = (refuse_at != 0 && --refuse_at == 0) || bytes >= 0x10000000ULL;
+    if (no) {
         zt::log().push_back({'R', std::uintptr_t(source), std::uintptr_t(bytes)});
-        return true;
     }
-    return false;
+    return no;
 }
 
 void *track(char source, void *block, unsigned long long bytes, bool fill) {
     if (block != nullptr) {
-        if (fill) {
-            std::memset(block, zt::garbage, bytes);
-        }
+        std::memset(block, 0xA5, fill ? bytes : 0);
         blocks()[block] = ++serial;
         zt::log().push_back({'A', std::uintptr_t(source), std::uintptr_t(bytes), serial});
     }
@@ -48,12 +46,8 @@ void *track(char source, void *block, unsigned long long bytes, bool fill) {
 
 void untrack(char source, void *block) {
     if (block != nullptr) {
-        const auto found = blocks().find(block);
-        zt::log().push_back(
-            {'F', std::uintptr_t(source), found == blocks().end() ? 0 : found->second});
-        if (found != blocks().end()) {
-            blocks().erase(found);
-        }
+        zt::log().push_back({'F', std::uintptr_t(source), zt::Heap::id(block)});
+        blocks().erase(block);
     }
     __real_free(block);
 }
@@ -69,8 +63,8 @@ void *__wrap_calloc(std::size_t count, std::size_t size) {
     return refused('c', bytes) ? nullptr : track('c', __real_calloc(count, size), bytes, false);
 }
 int __wrap_posix_memalign(void **out, std::size_t alignment, std::size_t size) {
-    // An alignment the C library refuses is refused here, as it would be:
-    // a sanitizer's allocator would stop the program instead.
+    // An alignment the C library refuses is refused here as it would be: a
+    // sanitizer's allocator would stop the program instead.
     if (alignment < sizeof(void *) || (alignment & (alignment - 1)) != 0) {
         return EINVAL;
     }
@@ -78,9 +72,7 @@ int __wrap_posix_memalign(void **out, std::size_t alignment, std::size_t size) {
         return ENOMEM;
     }
     const int rc = __real_posix_memalign(out, alignment, size);
-    if (rc == 0) {
-        track('p', *out, size, true);
-    }
+    track('p', rc == 0 ? *out : nullptr, size, true);
     return rc;
 }
 void __wrap_free(void *block) {
@@ -92,8 +84,8 @@ void __wrap_free(void *block) {
 namespace zt {
 
 std::vector<Ev> &log() {
-    static auto *events = new std::vector<Ev>;
-    return *events;
+    static auto &events = *new std::vector<Ev>; // as blocks()
+    return events;
 }
 void Heap::refuse(unsigned n) {
     refuse_at = n;
@@ -102,7 +94,7 @@ unsigned Heap::next_id() {
     return serial + 1;
 }
 unsigned Heap::live() {
-    return static_cast<unsigned>(blocks().size());
+    return unsigned(blocks().size());
 }
 unsigned Heap::id(const void *block) {
     const auto found = blocks().find(block);

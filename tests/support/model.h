@@ -51,26 +51,19 @@ class Input {
     // A byte not worth enumerating (a sample, a key): when enumerating, a
     // fixed function of its place in the sequence.
     unsigned raw() {
-        return keep(pos_ < size_ || digits_ == nullptr ? byte()
-                                                       : (trail_.size() * 167 + 13) & 0xFF);
+        return keep(pos_ < size_ || !digits_ ? byte() : (trail_.size() * 167 + 13) & 0xFF);
     }
     // A 32-bit value, often at an edge.
     std::uint32_t u32() {
-        switch (pick(4)) {
-        case 0:
-            return raw();
-        case 1:
-            return UINT32_MAX - raw();
-        case 2:
-            return 0x80000000u ^ raw();
-        default:
-            return raw() << 24 | raw() << 16 | raw() << 8 | raw();
-        }
+        const unsigned edge = pick(4);
+        const std::uint32_t r = raw();
+        return edge == 0   ? r
+               : edge == 1 ? UINT32_MAX - r
+               : edge == 2 ? 0x80000000u ^ r
+                           : r << 24 | raw() << 16 | raw() << 8 | raw();
     }
     const std::string &trail() const { return trail_; }
-
-    // Operations run by all inputs so far.
-    static inline unsigned long long operations = 0;
+    static inline unsigned long long operations = 0; // run by all inputs so far
 
     // Moves the odometer to the next sequence; false after the last.
     static bool advance(std::vector<unsigned> &digits, std::vector<unsigned> &bases) {
@@ -83,10 +76,7 @@ class Input {
 
   private:
     unsigned byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-    unsigned keep(unsigned v) {
-        trail_ += static_cast<char>(v);
-        return v;
-    }
+    unsigned keep(unsigned v) { return trail_ += char(v), v; }
     const std::uint8_t *data_;
     std::size_t size_, pos_ = 0, odometer_ = 0;
     std::vector<unsigned> *digits_, *bases_;
@@ -98,14 +88,11 @@ class Input {
 inline const Input *current = nullptr;
 
 [[noreturn]] inline void fail(const char *file, int line, const char *what) {
-    std::fprintf(stderr, "%s:%d: library and model differ: %s\n", file, line, what);
-    if (current != nullptr) {
-        std::fprintf(stderr, "input:");
-        for (unsigned char c : current->trail()) {
-            std::fprintf(stderr, " %02x", c);
-        }
-        std::fprintf(stderr, "\n");
+    std::fprintf(stderr, "%s:%d: library and model differ: %s\ninput:", file, line, what);
+    for (unsigned char c : current != nullptr ? current->trail() : "") {
+        std::fprintf(stderr, " %02x", c);
     }
+    std::fprintf(stderr, "\n");
     std::abort();
 }
 
@@ -117,19 +104,17 @@ unsigned long long number(const T &v) {
         return static_cast<unsigned long long>(v);
     }
 }
-
 template <class A, class B>
 void check_eq(const A &got, const B &want, const char *what, const char *file, int line) {
     if (!(got == want)) {
         if constexpr (std::is_floating_point_v<A>) {
             std::fprintf(stderr, "got %.17g, want %.17g\n", double(got), double(want));
         } else {
-            std::fprintf(stderr, "got 0x%llx, want 0x%llx\n", number(got), number(want));
+            std::fprintf(stderr, "got %#llx, want %#llx\n", number(got), number(want));
         }
         fail(file, line, what);
     }
 }
-
 #define ZT_CHECK(cond) ((cond) ? void(0) : zt::fail(__FILE__, __LINE__, #cond))
 #define ZT_EQ(got, want) zt::check_eq(got, want, #got " == " #want, __FILE__, __LINE__)
 
@@ -137,16 +122,11 @@ void check_eq(const A &got, const B &want, const char *what, const char *file, i
 inline void expect_events(const std::vector<Ev> &want, const char *file, int line) {
     std::vector<Ev> &got = log();
     if (got != want) {
-        std::size_t n = 0;
-        while (n < got.size() && n < want.size() && got[n] == want[n]) {
-            ++n;
-        }
         for (const std::vector<Ev> *side : {static_cast<const std::vector<Ev> *>(&got), &want}) {
-            std::fprintf(stderr, "%s %zu events", side == &got ? "got" : "want", side->size());
-            for (std::size_t i = n; i < side->size() && i < n + 3; ++i) {
-                const Ev &e = (*side)[i];
-                std::fprintf(stderr, "%s %c(%#llx, %#llx, %#llx)", i == n ? ", from" : "", e.kind,
-                             number(e.a), number(e.b), number(e.c));
+            std::fprintf(stderr, "%s:", side == &got ? "got" : "want");
+            for (const Ev &e : *side) {
+                std::fprintf(stderr, " %c(%#llx,%#llx,%#llx)", e.kind, number(e.a), number(e.b),
+                             number(e.c));
             }
             std::fprintf(stderr, "\n");
         }
@@ -181,7 +161,7 @@ inline bool whole(const std::vector<Ev> &calls) {
     return !calls.empty() && calls.back().kind == 'A';
 }
 
-// An opaque pointer made from a number, never dereferenced.
+// An opaque pointer made from a number, never dereferenced, and back.
 inline void *fake(std::uintptr_t v) {
     return reinterpret_cast<void *>(v);
 }
