@@ -1,4 +1,5 @@
-# Helpers of the check scripts (cmake -P); their inputs come with -D.
+# Helpers of the check scripts (cmake -P, inputs with -D). A check reports a
+# failure with message(SEND_ERROR): the script fails after every check ran.
 cmake_minimum_required(VERSION 3.25)
 
 # require_vars(<name>...): stops unless every variable is set.
@@ -10,7 +11,7 @@ function(require_vars)
     endforeach()
 endfunction()
 
-# run_tool(<out> <command>...): the command's standard output; any failure stops.
+# run_tool(<out> <command>...): the command's standard output; a failure stops.
 function(run_tool out)
     execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE text ERROR_VARIABLE err RESULT_VARIABLE rc)
     if(NOT rc EQUAL 0)
@@ -19,13 +20,13 @@ function(run_tool out)
     set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-# exported_names(<out> <version script>): its lines "name;", in order (libzuc.map
-# has one per line under global:, and only "*;" under local:).
-function(exported_names out file)
-    file(STRINGS "${file}" names REGEX "^[ \t]*[A-Za-z_][A-Za-z0-9_]*;[ \t]*$")
-    list(TRANSFORM names REPLACE "[ \t;]" "")
-    if(NOT names)
-        message(FATAL_ERROR "${file} exports no name")
+# expect_same(<what> <list> <list>): fails unless the lists named hold the same items.
+function(expect_same what _got _expected)
+    set(_extra ${${_got}})
+    set(_missing ${${_expected}})
+    list(REMOVE_ITEM _extra ${${_expected}})
+    list(REMOVE_ITEM _missing ${${_got}})
+    if(_extra OR _missing)
+        message(SEND_ERROR "${what}: unexpected ${_extra}; missing ${_missing}")
     endif()
-    set(${out} "${names}" PARENT_SCOPE)
 endfunction()
