@@ -70,6 +70,11 @@ struct Model : Callbacks {
     std::vector<unsigned> free; // the top is the back
     std::vector<zt::Ev> want;
 
+    ~Model() {
+        if (ready) {
+            HashTab_destroy(&t);
+        }
+    }
     unsigned chain(unsigned key) { return hash_of(&keys[key], t.tableSize) % t.tableSize; }
     // Lookup and delete see the newest entry of an equal key in the key's chain.
     std::ptrdiff_t find(unsigned key) {
@@ -175,6 +180,9 @@ struct Model : Callbacks {
     // The record, every chain newest first, each entry in its bucket, and
     // the free list top down.
     void check() {
+        if (!ready) {
+            return;
+        }
         ZT_CHECK(t.hash == hash && t.equal == equal && t.userData == user &&
                  t.count == entries.size());
         ZT_CHECK(zt::Heap::id(t.buckets) == pool && zt::Heap::id(t.table) == pool + 1);
@@ -200,20 +208,5 @@ struct Model : Callbacks {
 } // namespace
 
 void model_hashtab(zt::Input &in) {
-    Model m;
-    const unsigned live = zt::Heap::live();
-    zt::log().clear();
-    while (in.next_op()) {
-        m.step(in);
-        ZT_EVENTS(m.want);
-        m.want.clear();
-        if (m.ready) {
-            m.check();
-        }
-    }
-    if (m.ready) {
-        HashTab_destroy(&m.t);
-    }
-    zt::log().clear();
-    ZT_EQ(zt::Heap::live(), live);
+    zt::run<Model>(in);
 }

@@ -298,8 +298,7 @@ struct Model {
         ZT_CHECK(other.rec.count == before.count && other.rec.cursor == at(other.cursor));
     }
 
-    void run(zt::Input &in) {
-        const unsigned live = zt::Heap::live();
+    Model() {
         for (unsigned r = 0; r < records; ++r) {
             fresh(r);
         }
@@ -307,27 +306,20 @@ struct Model {
             lists[i].pair = i / 2;
             make(lists[i]);
         }
-        zt::log().clear();
-        while (in.next_op()) {
-            step(in);
-            ZT_EVENTS(want);
-            want.clear();
-            check();
-        }
+    }
+    ~Model() {
         for (Record *r : rec) {
             std::free(r);
         }
-        zt::log().clear();
-        ZT_EQ(zt::Heap::live(), live);
     }
 };
 
 } // namespace
 
 void model_slist(zt::Input &in) {
-    Model<Singly>().run(in);
+    zt::run<Model<Singly>>(in);
 }
 
 void model_dlist(zt::Input &in) {
-    Model<Doubly>().run(in);
+    zt::run<Model<Doubly>>(in);
 }

@@ -126,6 +126,18 @@ struct Model {
         s.nodes.clear();
     }
 
+    ~Model() {
+        for (Slot &s : slots) {
+            list_free(s.lst, nullptr);
+        }
+    }
+    void check() {
+        for (const Slot &s : slots) {
+            if (s.lst != nullptr) {
+                check(s);
+            }
+        }
+    }
     // The record and both directions of the chain, through the links and
     // through the handles, sizes and positions.
     void check(const Slot &s) {
@@ -387,22 +399,5 @@ struct Model {
 } // namespace
 
 void model_llist(zt::Input &in) {
-    const unsigned live = zt::Heap::live();
-    Model m;
-    zt::log().clear();
-    while (in.next_op()) {
-        m.step(in);
-        ZT_EVENTS(m.want);
-        m.want.clear();
-        for (const Slot &s : m.slots) {
-            if (s.lst != nullptr) {
-                m.check(s);
-            }
-        }
-    }
-    for (Slot &s : m.slots) {
-        list_free(s.lst, nullptr);
-    }
-    zt::log().clear();
-    ZT_EQ(zt::Heap::live(), live);
+    zt::run<Model>(in);
 }
