@@ -69,7 +69,6 @@ struct Model : Callbacks {
     std::vector<Entry> entries;
     std::vector<unsigned> free; // the top is the back
     std::vector<zt::Ev> want;
-
     ~Model() {
         if (ready) {
             HashTab_destroy(&t);
@@ -89,7 +88,6 @@ struct Model : Callbacks {
         }
         return -1;
     }
-
     // Small tables, and capacities about the 32-bit limits; 0 and those above
     // the limit are refused with a zero record before anything is allocated.
     void init(zt::Input &in) {
@@ -125,7 +123,6 @@ struct Model : Callbacks {
         }
         ZT_EQ(t.tableSize, ready ? size : t.tableSize);
     }
-
     void step(zt::Input &in) {
         const unsigned op = in.pick(6);
         if (op == 5) { // the byte hash, table sizes 1 and up
@@ -176,7 +173,6 @@ struct Model : Callbacks {
             }
         }
     }
-
     // The record, every chain newest first, each entry in its bucket, and
     // the free list top down.
     void check() {

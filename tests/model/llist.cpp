@@ -85,7 +85,6 @@ struct Model {
     Slot slots[3];
     std::vector<zt::Ev> want;
     unsigned next_id = zt::Heap::next_id(), refuse_left = 0;
-
     ~Model() {
         for (Slot &s : slots) {
             list_free(s.lst, nullptr);
@@ -125,7 +124,6 @@ struct Model {
         }
         s.nodes.clear();
     }
-
     // Every record, and both directions of its chain, through the links and
     // through the handles, sizes and positions.
     void check() {
@@ -156,7 +154,6 @@ struct Model {
                      list_empty(l) == (n == 0));
         }
     }
-
     void make_or_free(zt::Input &in, Slot &s) {
         const bool with = s.lst != nullptr && in.pick(2) != 0;
         list_free(s.lst, with ? E::free_data : nullptr); // none to free is nothing to do
@@ -173,7 +170,6 @@ struct Model {
         ZT_EQ(made == nullptr, id == 0);
         s = made != nullptr ? Slot{made, id, pair, false, {}} : Slot{};
     }
-
     void add(zt::Input &in, Slot &s, bool at_tail) {
         const std::uintptr_t e = element(in);
         refuse(in.pick(2));
@@ -184,7 +180,6 @@ struct Model {
             s.nodes.insert(at_tail ? s.nodes.end() : s.nodes.begin(), Node{e, id});
         }
     }
-
     void remove(zt::Input &in, Slot &s, unsigned how) {
         const unsigned pos = in.pick(unsigned(s.nodes.size()));
         list_node *node = node_at(s, pos), *next = node->next;
@@ -197,7 +192,6 @@ struct Model {
         release(s.pair, s.nodes[pos].id);
         s.nodes.erase(s.nodes.begin() + pos);
     }
-
     void find(zt::Input &in, Slot &s, bool by_key) {
         const std::uintptr_t k = element(in);
         unsigned pos = 0;
@@ -213,7 +207,6 @@ struct Model {
         ZT_EQ(by_key ? list_find(s.lst, fake(k), E::match) : list_find_data(s.lst, fake(k)),
               pos < s.nodes.size() ? node_at(s, pos) : nullptr);
     }
-
     // The walks, with a callback that stops at a chosen visit; list_foreach's
     // may append to the list it walks, which the walk must then reach. The
     // unchecked walks take a NULL callback as one that goes on.
@@ -250,7 +243,6 @@ struct Model {
                          : list_foreach_sep(s.lst, ctx, f, (missing & 2) != 0 ? nullptr : E::sep),
               result);
     }
-
     void count(zt::Input &in, Slot &s) {
         const bool all = in.pick(2) == 0;
         cb.keep = in.raw();
@@ -263,7 +255,6 @@ struct Model {
         }
         ZT_EQ(list_count(s.lst, all ? nullptr : E::pred, ctx), counted);
     }
-
     // Whole passes of neighbour exchanges until one exchanges nothing; the
     // nodes stay, the elements move.
     void sort(Slot &s) {
@@ -280,7 +271,6 @@ struct Model {
             }
         }
     }
-
     // The four sublists and list_copy, into the first free slot.
     void derive(zt::Input &in, Slot &src) {
         Slot *dst = &slots[0];
@@ -331,7 +321,6 @@ struct Model {
         ZT_EQ(got == nullptr, failed);
         *dst = failed ? Slot{} : made;
     }
-
     // Merges another list into dest.
     void merge(zt::Input &in, Slot &dest) {
         Slot &src = slots[(&dest - slots + 1 + in.pick(2)) % 3];
@@ -352,7 +341,6 @@ struct Model {
         release(src.pair, src.id);
         src = Slot{};
     }
-
     void step(zt::Input &in) {
         const unsigned op = in.pick(16);
         Slot &s = slots[in.pick(3)];

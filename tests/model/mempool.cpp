@@ -17,12 +17,10 @@ struct Model {
     std::vector<unsigned> held;
     std::vector<std::uint8_t> content; // the byte every element was last filled with
     std::vector<zt::Ev> want;
-
     ~Model() { mempool_destroy(pool); }
     std::uint8_t *element(unsigned e) const {
         return static_cast<std::uint8_t *>(pool->elements) + e * size;
     }
-
     void step(zt::Input &in) {
         const unsigned op = in.pick(4);
         if (pool == nullptr) { // small pools, and sizes about the 32-bit limits
@@ -73,7 +71,6 @@ struct Model {
             }
         }
     }
-
     void check() {
         if (pool != nullptr) {
             ZT_CHECK(pool->nelements == n && pool->elementsize == size &&

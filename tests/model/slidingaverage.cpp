@@ -19,9 +19,7 @@ struct Model {
     std::vector<std::uint32_t> ring;
     std::deque<std::uint32_t> window;
     std::vector<zt::Ev> want;
-
     ~Model() { SlidingAverage_destroy(in_place ? nullptr : p); }
-
     void step(zt::Input &in) {
         const unsigned op = in.pick(4);
         if (p == nullptr) { // small windows, and windows about the 32-bit limit
@@ -68,7 +66,6 @@ struct Model {
             write = (write + 1) % unsigned(ring.size());
         }
     }
-
     // The record (read through a copy: it may be only 4-aligned), the ring,
     // and every query.
     void check() {

@@ -21,9 +21,7 @@ struct Model {
     unsigned capacity = 0, added = 0, taken = 0, id = 0; // the record's id; the slots' follows
     std::deque<std::uintptr_t> queued;
     std::vector<zt::Ev> want;
-
     ~Model() { zuqueue_free(in_place ? nullptr : q, nullptr); }
-
     void step(zt::Input &in) {
         const unsigned op = in.pick(4);
         if (q == nullptr) { // small queues, and capacities about the 32-bit limit
@@ -83,7 +81,6 @@ struct Model {
             }
         }
     }
-
     // The record, and the queued elements oldest first from read_index + 1.
     void check() {
         if (q == nullptr) {
