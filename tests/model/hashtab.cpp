@@ -69,7 +69,11 @@ struct Model : Callbacks {
     std::vector<Entry> entries;
     std::vector<unsigned> free; // the top is the back
     std::vector<zt::Ev> want;
-
+    ~Model() {
+        if (ready) {
+            HashTab_destroy(&t);
+        }
+    }
     unsigned chain(unsigned key) { return hash_of(&keys[key], t.tableSize) % t.tableSize; }
     // Lookup and delete see the newest entry of an equal key in the key's chain.
     std::ptrdiff_t find(unsigned key) {
@@ -84,7 +88,6 @@ struct Model : Callbacks {
         }
         return -1;
     }
-
     // Small tables, and capacities about the 32-bit limits; 0 and those above
     // the limit are refused with a zero record before anything is allocated.
     void init(zt::Input &in) {
@@ -120,7 +123,6 @@ struct Model : Callbacks {
         }
         ZT_EQ(t.tableSize, ready ? size : t.tableSize);
     }
-
     void step(zt::Input &in) {
         const unsigned op = in.pick(6);
         if (op == 5) { // the byte hash, table sizes 1 and up
@@ -171,10 +173,12 @@ struct Model : Callbacks {
             }
         }
     }
-
     // The record, every chain newest first, each entry in its bucket, and
     // the free list top down.
     void check() {
+        if (!ready) {
+            return;
+        }
         ZT_CHECK(t.hash == hash && t.equal == equal && t.userData == user &&
                  t.count == entries.size());
         ZT_CHECK(zt::Heap::id(t.buckets) == pool && zt::Heap::id(t.table) == pool + 1);
@@ -200,20 +204,5 @@ struct Model : Callbacks {
 } // namespace
 
 void model_hashtab(zt::Input &in) {
-    Model m;
-    const unsigned live = zt::Heap::live();
-    zt::log().clear();
-    while (in.next_op()) {
-        m.step(in);
-        ZT_EVENTS(m.want);
-        m.want.clear();
-        if (m.ready) {
-            m.check();
-        }
-    }
-    if (m.ready) {
-        HashTab_destroy(&m.t);
-    }
-    zt::log().clear();
-    ZT_EQ(zt::Heap::live(), live);
+    zt::run<Model>(in);
 }

@@ -86,7 +86,6 @@ struct Model {
     void *expect[records][4];
     Lst lists[3];
     std::vector<zt::Ev> want;
-
     void *at(int r) const { return r < 0 ? nullptr : rec[r]; }
     int number(const void *p) const {
         const auto r = std::find(rec, rec + records, p) - rec;
@@ -135,7 +134,6 @@ struct Model {
         }
         l.chain.insert(l.chain.begin() + long(pos), r);
     }
-
     // Each record, then every link of every record, as predicted.
     void check() {
         for (Lst &l : lists) {
@@ -175,7 +173,6 @@ struct Model {
             ZT_CHECK(std::memcmp(rec[r]->link, expect[r], sizeof expect[r]) == 0);
         }
     }
-
     void step(zt::Input &in) {
         const unsigned op = in.pick(T::doubly ? 12 : 14);
         Lst &l = lists[in.pick(3)];
@@ -259,7 +256,6 @@ struct Model {
             singly(op, l, other);
         }
     }
-
     // The singly linked list's own: sort, sorted merge, append.
     void singly(unsigned op, Lst &l, Lst &other) {
         if (op == 11) { // insertion sort driven by the list's own cursor
@@ -297,9 +293,7 @@ struct Model {
         ZT_CHECK(other.rec.first == before.first && other.rec.last == before.last);
         ZT_CHECK(other.rec.count == before.count && other.rec.cursor == at(other.cursor));
     }
-
-    void run(zt::Input &in) {
-        const unsigned live = zt::Heap::live();
+    Model() {
         for (unsigned r = 0; r < records; ++r) {
             fresh(r);
         }
@@ -307,27 +301,20 @@ struct Model {
             lists[i].pair = i / 2;
             make(lists[i]);
         }
-        zt::log().clear();
-        while (in.next_op()) {
-            step(in);
-            ZT_EVENTS(want);
-            want.clear();
-            check();
-        }
+    }
+    ~Model() {
         for (Record *r : rec) {
             std::free(r);
         }
-        zt::log().clear();
-        ZT_EQ(zt::Heap::live(), live);
     }
 };
 
 } // namespace
 
 void model_slist(zt::Input &in) {
-    Model<Singly>().run(in);
+    zt::run<Model<Singly>>(in);
 }
 
 void model_dlist(zt::Input &in) {
-    Model<Doubly>().run(in);
+    zt::run<Model<Doubly>>(in);
 }

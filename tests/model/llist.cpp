@@ -17,8 +17,7 @@ using zt::num;
 // default free, the default malloc with our release.
 const list_alloc_fn allocs[4] = {nullptr, zt::pair_alloc, zt::pair_alloc, nullptr};
 const list_free_fn frees[4] = {nullptr, zt::pair_free, nullptr, zt::pair_free};
-void *const ctx = fake(0xC0);
-void *const ctx2 = fake(0xD0);
+void *const ctx = fake(0xC0), *const ctx2 = fake(0xD0);
 
 struct Node {
     std::uintptr_t elem;
@@ -32,12 +31,11 @@ struct Slot {
 };
 
 // How the callbacks answer during the current operation.
-struct Callbacks {
+struct {
     unsigned stop, sep_stop, visits, seps, keep, copy_fail, copies, grow_at;
     int go;
     list *grow;
-};
-Callbacks cb;
+} cb;
 unsigned copies_made;
 
 void note(char k, const void *a, const void *b = nullptr, const void *c = nullptr) {
@@ -65,24 +63,21 @@ struct E {
     static int walk(void *c, void *e) { return note('W', c, e), visit(); }
     static int dual(void *c, void *d, void *e) { return note('U', c, d, e), visit(); }
     static int sep(void *c, list_node *next) {
-        note('S', c, fake(zt::Heap::id(next)));
-        return ++cb.seps == cb.sep_stop ? 0 : cb.go;
+        return note('S', c, fake(zt::Heap::id(next))), ++cb.seps == cb.sep_stop ? 0 : cb.go;
     }
     static int match(const void *k, const void *e) {
         note('K', k, e);
         return key(num(k)) == key(num(e)) ? 0 : key(num(e)) < key(num(k)) ? -5 : 3;
     }
     static int pred(void *e, void *c) {
-        note('P', e, c);
-        return keeps(num(e)) ? (key(num(e)) % 2 != 0 ? -3 : 9) : 0;
+        return note('P', e, c), keeps(num(e)) ? (key(num(e)) % 2 != 0 ? -3 : 9) : 0;
     }
     static int ordered(const void *a, const void *b) {
         return note('O', a, b), order(num(a), num(b));
     }
     static void *adaptor(void *e) { return note('M', e), fake(adapted(num(e))); }
     static void *copier(void *e) {
-        note('C', e);
-        return ++cb.copies == cb.copy_fail ? nullptr : fake(copy(++copies_made));
+        return note('C', e), ++cb.copies == cb.copy_fail ? nullptr : fake(copy(++copies_made));
     }
 };
 
@@ -90,19 +85,23 @@ struct Model {
     Slot slots[3];
     std::vector<zt::Ev> want;
     unsigned next_id = zt::Heap::next_id(), refuse_left = 0;
-
+    ~Model() {
+        for (Slot &s : slots) {
+            list_free(s.lst, nullptr);
+        }
+    }
     // The model's side of a heap call through a list's pair; 0 when refused.
     unsigned alloc(unsigned pair, std::size_t bytes) {
-        const std::uintptr_t source = pair == 1 || pair == 2 ? '1' : 'm';
         const bool refused = refuse_left != 0 && --refuse_left == 0;
-        want.push_back({refused ? 'R' : 'A', source, bytes, refused ? 0 : next_id});
+        want.push_back({refused ? 'R' : 'A', std::uintptr_t(pair == 1 || pair == 2 ? '1' : 'm'),
+                        bytes, refused ? 0 : next_id});
         return refused ? 0 : next_id++;
     }
     void release(unsigned pair, unsigned id) {
-        want.push_back({'F', std::uintptr_t(pair % 2 != 0 ? '1' : 'f'), id});
+        want.push_back({'F', std::uintptr_t(pair % 2 ? '1' : 'f'), id});
     }
     void refuse(unsigned n) { zt::Heap::refuse(refuse_left = n); }
-    std::uintptr_t element(zt::Input &in) {
+    static std::uintptr_t element(zt::Input &in) {
         const unsigned v = in.pick(4);
         return v == 0 ? 0 : 0x100 + 0x10 * v;
     }
@@ -113,7 +112,7 @@ struct Model {
         }
         return n;
     }
-    // list_clear, and list_free but for the record.
+    // list_clear: the elements first, then the nodes; and list_free but for the record.
     void clear(Slot &s, bool with) {
         for (const Node &n : s.nodes) {
             if (with && !s.sub) {
@@ -125,45 +124,45 @@ struct Model {
         }
         s.nodes.clear();
     }
-
-    // The record and both directions of the chain, through the links and
+    // Every record, and both directions of its chain, through the links and
     // through the handles, sizes and positions.
-    void check(const Slot &s) {
-        const list *l = s.lst;
-        const unsigned n = unsigned(s.nodes.size());
-        ZT_EQ(zt::Heap::id(l), s.id);
-        ZT_EQ(l->is_sublist, s.sub ? 1 : 0);
-        ZT_EQ(l->alloc_fn, allocs[s.pair] != nullptr ? allocs[s.pair] : &malloc);
-        ZT_EQ(l->free_fn, frees[s.pair] != nullptr ? frees[s.pair] : &free);
-        list_iterator it = list_first(l);
-        for (unsigned i = 0; i < n; ++i, it = list_next(it)) {
-            ZT_EQ(it.node->prev, i == 0 ? nullptr : node_at(s, i - 1));
-            ZT_EQ(zt::Heap::id(it.node), s.nodes[i].id);
-            ZT_EQ(num(list_get(it)), s.nodes[i].elem);
-            ZT_EQ(num(list_at(l, i)), s.nodes[i].elem);
-            ZT_EQ(num(list_get_item(l, i)), s.nodes[i].elem);
+    void check() {
+        for (const Slot &s : slots) {
+            const list *l = s.lst;
+            const unsigned n = unsigned(s.nodes.size());
+            if (l == nullptr) {
+                continue;
+            }
+            ZT_CHECK(zt::Heap::id(l) == s.id && l->is_sublist == (s.sub ? 1 : 0));
+            ZT_EQ(l->alloc_fn, allocs[s.pair] != nullptr ? allocs[s.pair] : &malloc);
+            ZT_EQ(l->free_fn, frees[s.pair] != nullptr ? frees[s.pair] : &free);
+            list_iterator it = list_first(l);
+            for (unsigned i = 0; i < n; ++i, it = list_next(it)) {
+                ZT_CHECK(it.node->prev == (i == 0 ? nullptr : node_at(s, i - 1)) &&
+                         zt::Heap::id(it.node) == s.nodes[i].id);
+                ZT_EQ(num(list_get(it)), s.nodes[i].elem);
+                ZT_EQ(num(list_at(l, i)), s.nodes[i].elem);
+                ZT_EQ(num(list_get_item(l, i)), s.nodes[i].elem);
+            }
+            ZT_CHECK(list_end(it) && list_end(list_next(it)) &&
+                     l->tail == (n ? node_at(s, n - 1) : nullptr));
+            it = list_last(l);
+            for (unsigned i = n; i-- > 0; it = list_prev(it)) {
+                ZT_EQ(it.node, node_at(s, i));
+            }
+            ZT_CHECK(list_end(it) && list_end(list_prev(it)) && list_size(l) == n &&
+                     list_empty(l) == (n == 0));
         }
-        ZT_CHECK(list_end(it) && list_end(list_next(it)) &&
-                 l->tail == (n ? node_at(s, n - 1) : nullptr));
-        it = list_last(l);
-        for (unsigned i = n; i-- > 0; it = list_prev(it)) {
-            ZT_EQ(it.node, node_at(s, i));
-        }
-        ZT_CHECK(list_end(it) && list_end(list_prev(it)));
-        ZT_EQ(list_size(l), n);
-        ZT_EQ(list_empty(l), n == 0 ? 1 : 0);
     }
-
     void make_or_free(zt::Input &in, Slot &s) {
+        const bool with = s.lst != nullptr && in.pick(2) != 0;
+        list_free(s.lst, with ? E::free_data : nullptr); // none to free is nothing to do
         if (s.lst != nullptr) {
-            const bool with = in.pick(2) != 0;
-            list_free(s.lst, with ? E::free_data : nullptr);
             clear(s, with);
             release(s.pair, s.id);
             s = Slot{};
             return;
         }
-        list_free(nullptr, E::free_data);
         const unsigned pair = in.pick(4);
         refuse(in.pick(2));
         list *made = list_new(allocs[pair], frees[pair]);
@@ -171,7 +170,6 @@ struct Model {
         ZT_EQ(made == nullptr, id == 0);
         s = made != nullptr ? Slot{made, id, pair, false, {}} : Slot{};
     }
-
     void add(zt::Input &in, Slot &s, bool at_tail) {
         const std::uintptr_t e = element(in);
         refuse(in.pick(2));
@@ -182,7 +180,6 @@ struct Model {
             s.nodes.insert(at_tail ? s.nodes.end() : s.nodes.begin(), Node{e, id});
         }
     }
-
     void remove(zt::Input &in, Slot &s, unsigned how) {
         const unsigned pos = in.pick(unsigned(s.nodes.size()));
         list_node *node = node_at(s, pos), *next = node->next;
@@ -195,7 +192,6 @@ struct Model {
         release(s.pair, s.nodes[pos].id);
         s.nodes.erase(s.nodes.begin() + pos);
     }
-
     void find(zt::Input &in, Slot &s, bool by_key) {
         const std::uintptr_t k = element(in);
         unsigned pos = 0;
@@ -211,9 +207,6 @@ struct Model {
         ZT_EQ(by_key ? list_find(s.lst, fake(k), E::match) : list_find_data(s.lst, fake(k)),
               pos < s.nodes.size() ? node_at(s, pos) : nullptr);
     }
-
-    // The walks, with a callback that stops at a chosen visit; list_foreach's
-    // may append to the list it walks, which the walk must then reach.
     // The walks, with a callback that stops at a chosen visit; list_foreach's
     // may append to the list it walks, which the walk must then reach. The
     // unchecked walks take a NULL callback as one that goes on.
@@ -250,7 +243,6 @@ struct Model {
                          : list_foreach_sep(s.lst, ctx, f, (missing & 2) != 0 ? nullptr : E::sep),
               result);
     }
-
     void count(zt::Input &in, Slot &s) {
         const bool all = in.pick(2) == 0;
         cb.keep = in.raw();
@@ -263,7 +255,6 @@ struct Model {
         }
         ZT_EQ(list_count(s.lst, all ? nullptr : E::pred, ctx), counted);
     }
-
     // Whole passes of neighbour exchanges until one exchanges nothing; the
     // nodes stay, the elements move.
     void sort(Slot &s) {
@@ -280,7 +271,6 @@ struct Model {
             }
         }
     }
-
     // The four sublists and list_copy, into the first free slot.
     void derive(zt::Input &in, Slot &src) {
         Slot *dst = &slots[0];
@@ -331,7 +321,6 @@ struct Model {
         ZT_EQ(got == nullptr, failed);
         *dst = failed ? Slot{} : made;
     }
-
     // Merges another list into dest.
     void merge(zt::Input &in, Slot &dest) {
         Slot &src = slots[(&dest - slots + 1 + in.pick(2)) % 3];
@@ -352,7 +341,6 @@ struct Model {
         release(src.pair, src.id);
         src = Slot{};
     }
-
     void step(zt::Input &in) {
         const unsigned op = in.pick(16);
         Slot &s = slots[in.pick(3)];
@@ -387,22 +375,5 @@ struct Model {
 } // namespace
 
 void model_llist(zt::Input &in) {
-    const unsigned live = zt::Heap::live();
-    Model m;
-    zt::log().clear();
-    while (in.next_op()) {
-        m.step(in);
-        ZT_EVENTS(m.want);
-        m.want.clear();
-        for (const Slot &s : m.slots) {
-            if (s.lst != nullptr) {
-                m.check(s);
-            }
-        }
-    }
-    for (Slot &s : m.slots) {
-        list_free(s.lst, nullptr);
-    }
-    zt::log().clear();
-    ZT_EQ(zt::Heap::live(), live);
+    zt::run<Model>(in);
 }

@@ -5,44 +5,37 @@
 
 #include "model.h"
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
-void model_mempool(zt::Input &in) {
-    const unsigned live = zt::Heap::live();
+namespace {
+
+struct Model {
     mempool *pool = nullptr;
-    unsigned n = 0, size = 0, ids[1] = {}; // the record's; the elements' and the stack's follow
-    std::vector<int> slots;                // element numbers, -1 for NULL
+    unsigned n = 0, size = 0, id = 0; // the record's id; the elements' and the stack's follow
+    std::vector<int> slots;           // element numbers, -1 for NULL
     std::vector<unsigned> held;
     std::vector<std::uint8_t> content; // the byte every element was last filled with
     std::vector<zt::Ev> want;
-    zt::log().clear();
-    while (in.next_op()) {
+    ~Model() { mempool_destroy(pool); }
+    std::uint8_t *element(unsigned e) const {
+        return static_cast<std::uint8_t *>(pool->elements) + e * size;
+    }
+    void step(zt::Input &in) {
         const unsigned op = in.pick(4);
         if (pool == nullptr) { // small pools, and sizes about the 32-bit limits
-            static const unsigned shapes[][2] = {
-                {1, 1},
-                {2, 4},
-                {3, 6},
-                {7, 16},
-                {65537, 65535},
-                {1, UINT32_MAX},
-                {(1u << 30) - 1, 1},
-                {65536, 65536},
-                {2, 1u << 31},
-                {UINT32_MAX, 2},
-                {1u << 30, 1}}; // the last four do not fit in 32 bits, nor does its stack
-            const unsigned shape = in.pick(11), refused = in.pick(4);
-            n = shapes[shape][0];
-            size = shapes[shape][1];
-            ids[0] = zt::Heap::next_id();
-            zt::Heap::refuse(refused);
-            pool = mempool_create(n, size);
-            zt::Heap::refuse(0);
+            static const unsigned counts[] = {
+                1, 2, 3, 7, 65537, 1, (1u << 30) - 1, 65536, 2, UINT32_MAX, 1u << 30};
+            static const unsigned sizes[] = {1, 4,     6,        16, 65535, UINT32_MAX,
+                                             1, 65536, 1u << 31, 2,  1};
+            const unsigned shape = in.pick(11), refused = in.pick(4); // the last four do not fit
+            n = counts[shape];
+            size = sizes[shape];
+            id = zt::Heap::next_id();
+            pool = zt::refusing(refused, [&] { return mempool_create(n, size); });
             want = zt::made(
                 {{'m', sizeof(mempool)}, {'c', std::size_t{n} * size}, {'c', n * sizeof(void *)}},
-                refused, ids[0], shape < 7);
+                refused, id, shape < 7);
             ZT_EQ(pool != nullptr, zt::whole(want));
             slots.clear();
             for (unsigned e = 0; pool != nullptr && e < n; ++e) {
@@ -54,12 +47,11 @@ void model_mempool(zt::Input &in) {
             mempool_destroy(pool);
             mempool_destroy(nullptr);
             pool = nullptr;
-            want = {{'F', 'f', ids[0] + 2}, {'F', 'f', ids[0] + 1}, {'F', 'f', ids[0]}};
+            want = {{'F', 'f', id + 2}, {'F', 'f', id + 1}, {'F', 'f', id}};
         } else if (op == 1) { // the element on top of the stack, holding what its last user left
             auto *got = static_cast<std::uint8_t *>(mempool_alloc(pool));
             const unsigned top = unsigned(held.size());
-            ZT_EQ(got, top == n ? nullptr
-                                : static_cast<std::uint8_t *>(pool->elements) + slots[top] * size);
+            ZT_EQ(got, top == n ? nullptr : element(unsigned(slots[top])));
             if (top < n) {
                 const unsigned e = unsigned(slots[top]);
                 for (unsigned b = 0; b < size; ++b) {
@@ -72,29 +64,28 @@ void model_mempool(zt::Input &in) {
             }
         } else { // any element held, or NULL, goes back on top
             const unsigned which = in.pick(unsigned(held.size()) + 1);
-            mempool_free(pool, which == 0 ? nullptr
-                                          : static_cast<std::uint8_t *>(pool->elements) +
-                                                held[which - 1] * size);
+            mempool_free(pool, which == 0 ? nullptr : element(held[which - 1]));
             if (which != 0) {
                 slots[held.size() - 1] = int(held[which - 1]);
                 held.erase(held.begin() + which - 1);
             }
         }
-        ZT_EVENTS(want);
-        want.clear();
+    }
+    void check() {
         if (pool != nullptr) {
             ZT_CHECK(pool->nelements == n && pool->elementsize == size &&
                      pool->nallocated == held.size());
-            ZT_CHECK(zt::Heap::id(pool) == ids[0] && zt::Heap::id(pool->elements) == ids[0] + 1 &&
-                     zt::Heap::id(pool->stack) == ids[0] + 2);
+            ZT_CHECK(zt::Heap::id(pool) == id && zt::Heap::id(pool->elements) == id + 1 &&
+                     zt::Heap::id(pool->stack) == id + 2);
             for (unsigned s = 0; s < n; ++s) {
-                ZT_EQ(pool->stack[s],
-                      slots[s] < 0 ? nullptr
-                                   : static_cast<std::uint8_t *>(pool->elements) + slots[s] * size);
+                ZT_EQ(pool->stack[s], slots[s] < 0 ? nullptr : element(unsigned(slots[s])));
             }
         }
     }
-    mempool_destroy(pool);
-    zt::log().clear();
-    ZT_EQ(zt::Heap::live(), live);
+};
+
+} // namespace
+
+void model_mempool(zt::Input &in) {
+    zt::run<Model>(in);
 }

@@ -83,27 +83,28 @@ void aligned(zt::Input &in) {
     const bool refused = in.pick(2) != 0;
     const bool valid = a >= sizeof(void *) && (a & (a - 1)) == 0;
     const unsigned id = zt::Heap::next_id();
-    zt::Heap::refuse(refused ? 1 : 0);
-    void *got = zu_memalign(a, size);
-    zt::Heap::refuse(0);
-    ZT_EVENTS(!valid    ? std::vector<zt::Ev>{}
-              : refused ? std::vector<zt::Ev>{{'R', 'p', size}}
-                        : std::vector<zt::Ev>{{'A', 'p', size, id}});
-    ZT_EQ(got == nullptr, refused || !valid);
+    void *got = zt::refusing(refused, [&] { return zu_memalign(a, size); });
+    const std::vector<zt::Ev> calls = zt::made({{'p', size}}, refused, id, valid);
+    ZT_EVENTS(calls);
+    ZT_EQ(got != nullptr, zt::whole(calls));
     ZT_EQ(zt::num(got) % (valid ? a : 1), 0u);
     zu_free(got);
     zu_free(nullptr);
     ZT_EVENTS(got == nullptr ? std::vector<zt::Ev>{} : std::vector<zt::Ev>{{'F', 'f', id}});
 }
 
-} // namespace
-
-void model_utilities(zt::Input &in) {
-    const unsigned live = zt::Heap::live();
-    zt::log().clear();
-    while (in.next_op()) {
+// Stateless: every operation checks itself.
+struct Model {
+    std::vector<zt::Ev> want;
+    void step(zt::Input &in) {
         const unsigned op = in.pick(3);
         (op == 0 ? crc : op == 1 ? maps : aligned)(in);
     }
-    ZT_EQ(zt::Heap::live(), live);
+    void check() {}
+};
+
+} // namespace
+
+void model_utilities(zt::Input &in) {
+    zt::run<Model>(in);
 }

@@ -14,24 +14,26 @@ void release(void *elem) {
     zt::log().push_back({'X', zt::num(elem)});
 }
 
-} // namespace
-
-void model_zuqueue(zt::Input &in) {
-    const unsigned live = zt::Heap::live();
+struct Model {
     alignas(void *) unsigned char buffer[sizeof(zuqueue) + 8 * sizeof(void *) + 16];
     zuqueue *q = nullptr;
     bool in_place = false;
-    unsigned capacity = 0, added = 0, taken = 0, ids[2] = {};
+    unsigned capacity = 0, added = 0, taken = 0, id = 0; // the record's id; the slots' follows
     std::deque<std::uintptr_t> queued;
     std::vector<zt::Ev> want;
-    zt::log().clear();
-    while (in.next_op()) {
+    ~Model() { zuqueue_free(in_place ? nullptr : q, nullptr); }
+    void step(zt::Input &in) {
         const unsigned op = in.pick(4);
         if (q == nullptr) { // small queues, and capacities about the 32-bit limit
-            static const unsigned capacities[] = {
-                1,          2, 3, 8, 0, ZUQUEUE_MAX_CAPACITY, ZUQUEUE_MAX_CAPACITY + 1,
-                1073741819, // (capacity + 5) * 4 wraps to 0
-                UINT32_MAX};
+            static const unsigned capacities[] = {1,
+                                                  2,
+                                                  3,
+                                                  8,
+                                                  0,
+                                                  ZUQUEUE_MAX_CAPACITY,
+                                                  ZUQUEUE_MAX_CAPACITY + 1,
+                                                  1073741819 /* the size wraps to 0 */,
+                                                  UINT32_MAX};
             in_place = in.pick(2) != 0;
             capacity = capacities[in.pick(in_place ? 4 : 9)];
             const bool fits = capacity <= ZUQUEUE_MAX_CAPACITY;
@@ -45,29 +47,22 @@ void model_zuqueue(zt::Input &in) {
                 ZT_EQ(q, reinterpret_cast<zuqueue *>(buffer));
             } else {
                 const unsigned refused = in.pick(3);
-                ids[0] = zt::Heap::next_id();
-                ids[1] = ids[0] + 1;
-                zt::Heap::refuse(refused);
-                q = zuqueue_new(capacity);
-                zt::Heap::refuse(0);
+                id = zt::Heap::next_id();
+                q = zt::refusing(refused, [&] { return zuqueue_new(capacity); });
                 want = zt::made({{'m', sizeof(zuqueue)}, {'c', capacity * sizeof(void *)}}, refused,
-                                ids[0], fits);
+                                id, fits);
                 ZT_EQ(q != nullptr, zt::whole(want));
             }
         } else if (op == 0) { // release, handing the rest over oldest first, or not
             const bool with = in.pick(2) != 0;
-            if (with) {
-                for (std::uintptr_t e : queued) {
-                    want.push_back({'X', e});
-                }
-                taken += unsigned(queued.size());
-                queued.clear();
+            for (std::uintptr_t e : with ? queued : std::deque<std::uintptr_t>{}) {
+                want.push_back({'X', e});
             }
+            taken += with ? unsigned(queued.size()) : 0;
             (in_place ? zuqueue_inplace_free : zuqueue_free)(q, with ? release : nullptr);
             (in_place ? zuqueue_inplace_free : zuqueue_free)(nullptr, release);
             if (!in_place) {
-                want.push_back({'F', 'f', ids[1]});
-                want.push_back({'F', 'f', ids[0]});
+                want.insert(want.end(), {{'F', 'f', id + 1}, {'F', 'f', id}});
             }
             q = nullptr; // an in-place queue's buffer is the caller's again
         } else if (op == 1) {
@@ -85,36 +80,30 @@ void model_zuqueue(zt::Input &in) {
                 ++taken;
             }
         }
-        ZT_EVENTS(want);
-        want.clear();
+    }
+    // The record, and the queued elements oldest first from read_index + 1.
+    void check() {
         if (q == nullptr) {
-            continue;
+            return;
         }
-        ZT_EQ(q->capacity, capacity);
-        ZT_EQ(q->count, queued.size());
-        if (capacity > 0) {
-            ZT_EQ(q->write_index, (capacity - 1 + added) % capacity);
-            ZT_EQ(q->read_index, (capacity - 1 + taken) % capacity);
+        ZT_CHECK(q->capacity == capacity && q->count == queued.size());
+        ZT_CHECK(capacity == 0 || (q->write_index == (capacity - 1 + added) % capacity &&
+                                   q->read_index == (capacity - 1 + taken) % capacity));
+        ZT_CHECK(in_place ? q->members == reinterpret_cast<void **>(buffer + sizeof(zuqueue))
+                          : zt::Heap::id(q) == id && zt::Heap::id(q->members) == id + 1);
+        for (std::size_t b = sizeof(zuqueue) + capacity * sizeof(void *);
+             in_place && b < sizeof buffer; ++b) {
+            ZT_EQ(buffer[b], 0xEE);
         }
-        if (in_place) {
-            ZT_EQ(q->members, reinterpret_cast<void **>(buffer + sizeof(zuqueue)));
-            for (std::size_t b = sizeof(zuqueue) + capacity * sizeof(void *); b < sizeof buffer;
-                 ++b) {
-                ZT_EQ(buffer[b], 0xEE);
-            }
-        } else {
-            ZT_EQ(zt::Heap::id(q), ids[0]);
-            ZT_EQ(zt::Heap::id(q->members), ids[1]);
-        }
-        for (unsigned s = 0; s < capacity;
-             ++s) { // queued elements oldest first from read_index + 1
-            const unsigned age = (s + capacity - (taken % capacity)) % capacity;
+        for (unsigned s = 0; s < capacity; ++s) {
+            const unsigned age = (s + capacity - taken % capacity) % capacity;
             ZT_EQ(zt::num(q->members[s]), age < queued.size() ? queued[age] : 0);
         }
     }
-    if (q != nullptr && !in_place) {
-        zuqueue_free(q, nullptr);
-    }
-    zt::log().clear();
-    ZT_EQ(zt::Heap::live(), live);
+};
+
+} // namespace
+
+void model_zuqueue(zt::Input &in) {
+    zt::run<Model>(in);
 }

@@ -161,6 +161,35 @@ inline bool whole(const std::vector<Ev> &calls) {
     return !calls.empty() && calls.back().kind == 'A';
 }
 
+// Calls f with the refused-th allocation from now refused (0: none).
+template <class F>
+auto refusing(unsigned refused, F f) {
+    Heap::refuse(refused);
+    auto result = f();
+    Heap::refuse(0);
+    return result;
+}
+
+// Runs a model M over an input: each operation, the events it caused, the
+// model's checks; at the end M's destructor releases what the model holds,
+// and no block may be left.
+template <class M>
+void run(Input &in) {
+    const unsigned live = Heap::live();
+    {
+        M m;
+        log().clear();
+        while (in.next_op()) {
+            m.step(in);
+            ZT_EVENTS(m.want);
+            m.want.clear();
+            m.check();
+        }
+    }
+    log().clear();
+    ZT_EQ(Heap::live(), live);
+}
+
 // An opaque pointer made from a number, never dereferenced, and back.
 inline void *fake(std::uintptr_t v) {
     return reinterpret_cast<void *>(v);
