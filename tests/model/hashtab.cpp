@@ -91,24 +91,16 @@ struct Model : Callbacks {
     // Small tables, and capacities about the 32-bit limits; 0 and those above
     // the limit are refused with a zero record before anything is allocated.
     void init(zt::Input &in) {
-        static const unsigned capacities[] = {1,
-                                              2,
-                                              3,
-                                              5,
-                                              10,
-                                              0,
-                                              HASHTAB_MAX_CAPACITY,
-                                              HASHTAB_MAX_CAPACITY + 1,
-                                              UINT32_MAX / 2 + 1,
-                                              UINT32_MAX};
+        constexpr unsigned most = HASHTAB_MAX_CAPACITY;
+        static const unsigned capacities[] = {
+            1, 2, 3, 5, 10, 0, most, most + 1, UINT32_MAX / 2 + 1, UINT32_MAX};
         const unsigned capacity = capacities[in.pick(10)], refused = in.pick(3);
         mode = in.pick(3);
         pool = zt::Heap::next_id();
-        zt::Heap::refuse(refused);
         std::memset(&t, 0xA5, sizeof t);
-        const int got = HashTab_init(&t, hash, equal, capacity, user);
-        zt::Heap::refuse(0);
-        const bool fits = capacity != 0 && capacity <= HASHTAB_MAX_CAPACITY;
+        const int got =
+            zt::refusing(refused, [&] { return HashTab_init(&t, hash, equal, capacity, user); });
+        const bool fits = capacity != 0 && capacity <= most;
         const unsigned size = fits ? prime_size(capacity) : 0;
         want = zt::made({{'m', capacity * sizeof(HashTabBucket)}, {'c', size * sizeof(void *)}},
                         refused, pool, fits);

@@ -24,10 +24,9 @@ struct Model {
     void step(zt::Input &in) {
         const unsigned op = in.pick(4);
         if (pool == nullptr) { // small pools, and sizes about the 32-bit limits
-            static const unsigned counts[] = {
-                1, 2, 3, 7, 65537, 1, (1u << 30) - 1, 65536, 2, UINT32_MAX, 1u << 30};
-            static const unsigned sizes[] = {1, 4,     6,        16, 65535, UINT32_MAX,
-                                             1, 65536, 1u << 31, 2,  1};
+            constexpr unsigned m = UINT32_MAX, g = 1u << 30;
+            static const unsigned counts[] = {1, 2, 3, 7, 65537, 1, g - 1, 65536, 2, m, g};
+            static const unsigned sizes[] = {1, 4, 6, 16, 65535, m, 1, 65536, 1u << 31, 2, 1};
             const unsigned shape = in.pick(11), refused = in.pick(4); // the last four do not fit
             n = counts[shape];
             size = sizes[shape];

@@ -23,8 +23,8 @@ struct Model {
     void step(zt::Input &in) {
         const unsigned op = in.pick(4);
         if (p == nullptr) { // small windows, and windows about the 32-bit limit
-            static const unsigned windows[] = {
-                1, 2, 3, 8, UINT32_MAX / 4, UINT32_MAX / 4 + 1, UINT32_MAX};
+            constexpr unsigned q = UINT32_MAX / 4;
+            static const unsigned windows[] = {1, 2, 3, 8, q, q + 1, UINT32_MAX};
             in_place = in.pick(2) != 0;
             const unsigned max = windows[in.pick(in_place ? 4 : 7)];
             if (in_place) { // at 8k + 4 half of the time, which the contract allows
@@ -38,7 +38,7 @@ struct Model {
                 id = zt::Heap::next_id();
                 p = zt::refusing(refused, [&] { return SlidingAverage_create(max); });
                 want = zt::made({{'m', sizeof *p}, {'m', std::size_t{4} * max}}, refused, id,
-                                max <= UINT32_MAX / 4);
+                                max <= q);
                 ZT_EQ(p != nullptr, zt::whole(want));
             }
             ring.assign(p != nullptr ? max : 0, 0);

@@ -25,18 +25,12 @@ struct Model {
     void step(zt::Input &in) {
         const unsigned op = in.pick(4);
         if (q == nullptr) { // small queues, and capacities about the 32-bit limit
-            static const unsigned capacities[] = {1,
-                                                  2,
-                                                  3,
-                                                  8,
-                                                  0,
-                                                  ZUQUEUE_MAX_CAPACITY,
-                                                  ZUQUEUE_MAX_CAPACITY + 1,
-                                                  1073741819 /* the size wraps to 0 */,
-                                                  UINT32_MAX};
+            constexpr unsigned most = ZUQUEUE_MAX_CAPACITY; // 1073741819: (capacity + 5) * 4 wraps
+            static const unsigned capacities[] = {1,    2,        3,          8,         0,
+                                                  most, most + 1, 1073741819, UINT32_MAX};
             in_place = in.pick(2) != 0;
             capacity = capacities[in.pick(in_place ? 4 : 9)];
-            const bool fits = capacity <= ZUQUEUE_MAX_CAPACITY;
+            const bool fits = capacity <= most;
             ZT_EQ(zuqueue_size(capacity),
                   fits ? sizeof(zuqueue) + capacity * sizeof(void *) : UINT32_MAX);
             added = taken = 0;
