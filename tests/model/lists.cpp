@@ -42,34 +42,34 @@ int compare(const void *a, const void *b) {
 }
 
 // The operations both lists have, under one name each.
+#define ZT_OPERATIONS(P)                                                                           \
+    using Rec = P;                                                                                 \
+    static constexpr auto insertLast = P##_insertLast;                                             \
+    static constexpr auto insertFirst = P##_insertFirst;                                           \
+    static constexpr auto insertSorted = P##_insertSorted;                                         \
+    static constexpr auto removeFirst = P##_removeFirst;                                           \
+    static constexpr auto pop = P##_pop;                                                           \
+    static constexpr auto removeLast = P##_removeLast;                                             \
+    static constexpr auto startIterate = P##_startIterate;                                         \
+    static constexpr auto freeElements = P##_freeElements;                                         \
+    static constexpr auto getNext = P##_getNext;                                                   \
+    static constexpr auto getFirst = P##_getFirst;                                                 \
+    static constexpr auto getLast = P##_getLast;                                                   \
+    static constexpr auto getCount = P##_getCount;                                                 \
+    static constexpr auto isEmpty = P##_isEmpty;                                                   \
+    static constexpr auto hasMore = P##_hasMoreElements;                                           \
+    static constexpr auto compareItems = P##_compareItems;
 struct Singly {
-    using Rec = List;
+    ZT_OPERATIONS(List)
     static constexpr bool doubly = false;
     static void make(List *l, unsigned pair) { List_makeList(l, offset_of(pair * 2), compare); }
-    static constexpr auto insertLast = List_insertLast, insertFirst = List_insertFirst,
-                          insertSorted = List_insertSorted;
-    static constexpr auto removeFirst = List_removeFirst, pop = List_pop,
-                          removeLast = List_removeLast;
-    static constexpr auto startIterate = List_startIterate, freeElements = List_freeElements;
-    static constexpr auto getNext = List_getNext, getFirst = List_getFirst, getLast = List_getLast;
-    static constexpr auto getCount = List_getCount, isEmpty = List_isEmpty;
-    static constexpr auto hasMore = List_hasMoreElements, compareItems = List_compareItems;
 };
 struct Doubly {
-    using Rec = DList;
+    ZT_OPERATIONS(DList)
     static constexpr bool doubly = true;
     static void make(DList *l, unsigned pair) {
         DList_makeDList(l, offset_of(pair * 2), offset_of(pair * 2 + 1), compare);
     }
-    static constexpr auto insertLast = DList_insertLast, insertFirst = DList_insertFirst,
-                          insertSorted = DList_insertSorted;
-    static constexpr auto removeFirst = DList_removeFirst, pop = DList_pop,
-                          removeLast = DList_removeLast;
-    static constexpr auto startIterate = DList_startIterate, freeElements = DList_freeElements;
-    static constexpr auto getNext = DList_getNext, getFirst = DList_getFirst,
-                          getLast = DList_getLast;
-    static constexpr auto getCount = DList_getCount, isEmpty = DList_isEmpty;
-    static constexpr auto hasMore = DList_hasMoreElements, compareItems = DList_compareItems;
 };
 
 template <class T>

@@ -18,6 +18,7 @@ void __real_free(void *block);
 namespace {
 
 unsigned refuse_at = 0, serial = 0;
+constexpr unsigned char garbage = 0xA5; // in every fresh block from malloc
 // Made on first use (a static constructor may allocate first) with operator
 // new, from the C++ runtime's own shared object, which never comes back
 // here; never destroyed, as the coverage runtime allocates after the static
@@ -37,7 +38,7 @@ bool refused(char source, unsigned long long bytes) {
 
 void *track(char source, void *block, unsigned long long bytes, bool fill) {
     if (block != nullptr) {
-        std::memset(block, 0xA5, fill ? bytes : 0);
+        std::memset(block, garbage, fill ? bytes : 0);
         blocks()[block] = ++serial;
         zt::log().push_back({'A', std::uintptr_t(source), std::uintptr_t(bytes), serial});
     }
