@@ -12,8 +12,6 @@
 #include <libzuc/zucmem.h>
 #include <libzuc/zuqueue.h>
 
-#include "heap.h"
-
 #include <gtest/gtest.h>
 
 #include <climits>

@@ -4,7 +4,7 @@
 // models' and the contract test's.
 #include <libzuc/zuc.hpp>
 
-#include "heap.h"
+#include "model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-// The --wrap side of heap.h.
-#include "heap.h"
+// The heap tracker of model.h: the --wrap side.
+#include "model.h"
 
 #include <cerrno>
 #include <cstring>
