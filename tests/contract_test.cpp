@@ -2,7 +2,6 @@
 // worked out by hand where a model could share a mistake with the code. (The
 // hostile 32-bit sizes are in the models' tables of sizes.)
 #include <libzuc/crc16.h>
-#include <libzuc/dlist.h>
 #include <libzuc/hashtab.h>
 #include <libzuc/llist.h>
 #include <libzuc/mempool.h>
@@ -12,10 +11,11 @@
 #include <libzuc/zucmem.h>
 #include <libzuc/zuqueue.h>
 
+#include "model.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -262,6 +262,11 @@ TEST(Contract, TableSizesAndChecksumsWorkedOutByHand) {
         HashTab_destroy(&t);
     }
     EXPECT_EQ(HashTab_hashMem("abc", 11, 3), 5u);
+    HashTab t; // the largest capacity: all its bytes are asked for, which is refused here
+    zt::log().clear();
+    EXPECT_EQ(HashTab_init(&t, nullptr, nullptr, HASHTAB_MAX_CAPACITY, nullptr), 0);
+    EXPECT_EQ(zt::log(),
+              (std::vector<zt::Ev>{{'R', 'm', HASHTAB_MAX_CAPACITY * sizeof(HashTabBucket)}}));
     const struct {
         const char *data;
         std::uint32_t len;

@@ -88,13 +88,15 @@ struct Model : Callbacks {
         }
         return -1;
     }
-    // Small tables, and capacities about the 32-bit limits; 0 and those above
-    // the limit are refused with a zero record before anything is allocated.
+    // Small tables, and capacities past the 32-bit limits: 0 and those are
+    // refused with a zero record before anything is allocated. (The largest
+    // one allowed is tried once, in the contract test: its prime search is
+    // slow on a target without a divide instruction.)
     void init(zt::Input &in) {
         constexpr unsigned most = HASHTAB_MAX_CAPACITY;
         static const unsigned capacities[] = {
-            1, 2, 3, 5, 10, 0, most, most + 1, UINT32_MAX / 2 + 1, UINT32_MAX};
-        const unsigned capacity = capacities[in.pick(10)], refused = in.pick(3);
+            1, 2, 3, 5, 10, 0, most + 1, UINT32_MAX / 2 + 1, UINT32_MAX};
+        const unsigned capacity = capacities[in.pick(9)], refused = in.pick(3);
         mode = in.pick(3);
         pool = zt::Heap::next_id();
         std::memset(&t, 0xA5, sizeof t);
