@@ -151,18 +151,25 @@ struct Model {
                 ZT_EQ(it.node, node_at(s, i));
             }
             ZT_CHECK(list_end(it) && list_end(list_prev(it)) && list_size(l) == n &&
-                     list_empty(l) == (n == 0));
+                     list_empty(l) == (n == 0) && sublist_adaptor(l, nullptr) == nullptr);
         }
     }
     void make_or_free(zt::Input &in, Slot &s) {
-        const bool with = s.lst != nullptr && in.pick(2) != 0;
-        list_free(s.lst, with ? E::free_data : nullptr); // none to free is nothing to do
+        const bool with = s.lst == nullptr || in.pick(2) != 0;
+        list_free(s.lst, with ? E::free_data : nullptr);
         if (s.lst != nullptr) {
             clear(s, with);
             release(s.pair, s.id);
             s = Slot{};
             return;
-        }
+        } // and what the unchecked operations make of a NULL list, as their header says
+        ZT_CHECK(list_size(nullptr) == 0 && list_empty(nullptr) == 1 &&
+                 list_count(nullptr, E::pred, ctx) == 0 &&
+                 list_dual_foreach(nullptr, ctx, ctx2, E::dual) == 1 &&
+                 list_foreach_reversed(nullptr, ctx, E::walk) == 1 &&
+                 list_foreach_sep(nullptr, ctx, E::walk, E::sep) == 1 &&
+                 sublist_copy(nullptr) == nullptr &&
+                 sublist_adaptor(nullptr, E::adaptor) == nullptr);
         const unsigned pair = in.pick(4);
         refuse(in.pick(2));
         list *made = list_new(allocs[pair], frees[pair]);
