@@ -1,5 +1,6 @@
-# libzuc as a new user gets it, and consumer.c built and run against it (when
-# cross-building, through the toolchain file and under the emulator): the
+# libzuc as a new user gets it, and a program of examples/ built and run
+# against it (when cross-building, through the toolchain file and under the
+# emulator; it checks its own results): the
 # library alone installed by the README's recipe with an empty GoogleTest folder
 # (a configure that wanted the tests would fail); the README's pkg-config line;
 # find_package/, both targets, via CMAKE_PREFIX_PATH and libzuc_DIR (build tree).
@@ -30,7 +31,7 @@ endfunction()
 # Outside /usr the libraries go to lib/, the README says.
 run_tool(out ${CMAKE_COMMAND} -E env PKG_CONFIG_LIBDIR=${stage}/lib/pkgconfig sh -c "${CC} \
 -std=c99 -Wall -Wextra -Wpedantic -Werror -o ${WORK_DIR}/consumer \
-${CMAKE_CURRENT_LIST_DIR}/consumer.c $(pkg-config --cflags --libs libzuc)")
+${CMAKE_CURRENT_LIST_DIR}/../../examples/zuqueue_handoff.c $(pkg-config --cflags --libs libzuc)")
 run(${WORK_DIR}/consumer libzuc.so.1 LD_LIBRARY_PATH=${stage}/lib)
 foreach(package CMAKE_PREFIX_PATH=${stage} libzuc_DIR=${BUILD_DIR})
     string(REGEX REPLACE "=.*" "" dir ${WORK_DIR}/${package})

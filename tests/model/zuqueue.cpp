@@ -15,7 +15,11 @@ void release(void *elem) {
 }
 
 struct Model {
-    alignas(void *) unsigned char buffer[sizeof(zuqueue) + 8 * sizeof(void *) + 16];
+    union { // a static buffer as zuqueue.h shows it: aligned for the record, sized by ZUQUEUE_SIZE
+        zuqueue record;
+        unsigned char bytes[ZUQUEUE_SIZE(8) + 16];
+    } buf;
+    unsigned char *const buffer = buf.bytes;
     zuqueue *q = nullptr;
     bool in_place = false;
     unsigned capacity = 0, added = 0, taken = 0, id = 0; // the record's id; the slots' follows
@@ -36,7 +40,7 @@ struct Model {
             added = taken = 0;
             queued.clear();
             if (in_place) { // exactly the size needed, or a little more
-                std::memset(buffer, 0xEE, sizeof buffer);
+                std::memset(buffer, 0xEE, sizeof buf);
                 q = zuqueue_inplace_new(buffer, zuqueue_size(capacity) + in.pick(2) * 7, capacity);
                 ZT_EQ(q, reinterpret_cast<zuqueue *>(buffer));
             } else {
@@ -86,7 +90,7 @@ struct Model {
         ZT_CHECK(in_place ? q->members == reinterpret_cast<void **>(buffer + sizeof(zuqueue))
                           : zt::Heap::id(q) == id && zt::Heap::id(q->members) == id + 1);
         for (std::size_t b = sizeof(zuqueue) + capacity * sizeof(void *);
-             in_place && b < sizeof buffer; ++b) {
+             in_place && b < sizeof buf; ++b) {
             ZT_EQ(buffer[b], 0xEE);
         }
         for (unsigned s = 0; s < capacity; ++s) {
