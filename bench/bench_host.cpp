@@ -19,6 +19,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <list>
@@ -29,6 +30,12 @@
 
 namespace {
 
+// Everything is sized so that no addition fails: one that did would stop the run.
+template <class T>
+T must(T result) {
+    return result ? result : (std::abort(), result);
+}
+
 namespace bi = boost::intrusive;
 
 std::mt19937 rng(20240601u);
@@ -38,9 +45,8 @@ void *element(uintptr_t i) {
 uintptr_t value(const void *e) {
     return reinterpret_cast<uintptr_t>(e);
 }
-// Runs body per iteration; the report divides the time by `per`. glibc's
-// malloc is faster or slower with what earlier benchmarks left in its bins,
-// so every benchmark starts from a trimmed heap.
+// Runs body per iteration; the report divides the time by `per`. Every
+// benchmark starts from a trimmed heap: what others left in malloc's bins shifts it.
 template <class T>
 void run(benchmark::State &state, T &&body, double per = 1) {
     malloc_trim(0);
@@ -71,12 +77,11 @@ void AllocFree(benchmark::State &state) {
     });
 }
 
-// ---- Queues of 256 slots: an add and a get in turn. Lists: append 1000
-// elements, walk them, free the list (per element).
+// ---- Queues of 256 slots: an add and a get in turn. Lists: append, walk, free 1000 (per element).
 struct ZucQueue {
     zuqueue *q = zuqueue_new(256);
     ~ZucQueue() { zuqueue_free(q, nullptr); }
-    void add(void *e) { zuqueue_add(q, e); }
+    void add(void *e) { must(zuqueue_add(q, e)); }
     void *get() { return zuqueue_get(q); }
 };
 template <class Container>
@@ -112,7 +117,7 @@ struct GlibQueue {
 struct ZucList {
     list *l = list_new(nullptr, nullptr);
     ~ZucList() { list_free(l, nullptr); }
-    void add(void *e) { list_add(l, e); }
+    void add(void *e) { must(list_add(l, e)); }
     uintptr_t sum() {
         uintptr_t s = 0;
         for (list_iterator i = list_first(l); !list_end(i); i = list_next(i)) {
@@ -144,8 +149,7 @@ void AppendWalkFree(benchmark::State &state) {
         1000);
 }
 
-// ---- Hash table of n entries, half full, 32-bit keys in the caller's memory;
-// every implementation hashes and compares them alike.
+// ---- Hash table, half full, 32-bit keys in the caller's memory, hashed alike.
 uint32_t key_hash(const void *key) {
     uint32_t k;
     memcpy(&k, key, sizeof k);
@@ -157,14 +161,14 @@ bool key_equal(const void *a, const void *b) {
 struct ZucTable {
     HashTab t{};
     explicit ZucTable(unsigned int capacity) {
-        HashTab_init(
+        must(HashTab_init(
             &t, [](const void *k, unsigned int) { return key_hash(k); },
             [](const void *a, const void *b) { return key_equal(a, b) ? 1 : 0; }, capacity,
-            nullptr);
+            nullptr));
     }
     ~ZucTable() { HashTab_destroy(&t); }
     void *find(const void *k) { return HashTab_lookup(&t, k); }
-    void store(const void *k, void *v) { HashTab_store(&t, k, v); }
+    void store(const void *k, void *v) { must(HashTab_store(&t, k, v)); }
     void erase(const void *k) { HashTab_delete(&t, k); }
 };
 struct StdTable {
@@ -294,7 +298,7 @@ list *numbers(unsigned int n, bool sorted) {
     }
     list *lst = list_new(nullptr, nullptr);
     for (uintptr_t v : values) {
-        list_add(lst, element(v));
+        must(list_add(lst, element(v)));
     }
     return lst;
 }
@@ -306,8 +310,7 @@ void ListSize(benchmark::State &state) {
     list_free(l, nullptr);
     state.SetComplexityN(n);
 }
-// Exchange sort: one pass over sorted input, up to n over shuffled input. Each
-// round first writes the start values back (O(n)).
+// Exchange sort: one pass over sorted input, up to n over shuffled (O(n) reset per round).
 template <bool Sorted>
 void ListSort(benchmark::State &state) {
     const auto n = static_cast<unsigned int>(state.range(0));
@@ -327,8 +330,7 @@ void ListSort(benchmark::State &state) {
     state.SetComplexityN(n);
 }
 // n records in key order in a List, and one more that orders after them all:
-// inserting it sorted walks all n, and it goes last. Removing the last walks
-// to the one before it (no back links).
+// inserting it walks all n; removing the last walks to the one before it.
 template <bool Sorted>
 void ListToEnd(benchmark::State &state) {
     const auto n = static_cast<unsigned int>(state.range(0));
