@@ -1,22 +1,16 @@
-// What the tests share: the heap tracker, and the models' common parts.
+// What the tests share. The heap tracker (heap.cpp): every test program links
+// the static library with --wrap=malloc,calloc,posix_memalign,free, so each of
+// those calls, the library's too, comes to it; it gives each block a serial id
+// (1, 2, ...), fills fresh malloc and posix_memalign blocks with garbage (a
+// field left unset shows in a release run), refuses requests of 256 MiB and
+// more as a small 32-bit system would, can refuse the n-th allocation from
+// now, and logs every call beside the test callbacks' calls.
 //
-// The tracker (heap.cpp): test programs link the static library with the
-// linker's --wrap=malloc,calloc,posix_memalign,free, so every call of those
-// from the program's own objects (the library's among them) comes to it.
-// Every block handed out gets a serial id (1, 2, ...), and every call goes to
-// the event log, where a model compares it with what it expects, in order,
-// beside the calls of its own callbacks. Fresh blocks from malloc and
-// posix_memalign are filled with a garbage byte, so that a field the library
-// forgets to set shows in a plain release run. Requests of 256 MiB and more
-// are refused, as a small 32-bit system would; refusing the n-th allocation
-// from now is a mode.
-//
-// A model is a compact reference of one family's contract, built from
-// standard containers, with one decoder that reads an operation sequence
-// from an Input: it applies each operation to the library and to itself and
-// stops the process at the first difference (a result, a structure read from
-// the record, a callback or heap call with its arguments, in order). The same
-// model runs under the fuzzer and in the replay test of every build.
+// A model: one family's contract as standard containers, with a decoder that
+// reads operations from an Input, applies each to the library and to itself,
+// and stops the process at the first difference (a result, the record, a
+// callback or heap call with its arguments, in order). The fuzzer and the
+// replay test of every build run the same models.
 #ifndef ZUC_TESTS_MODEL_H
 #define ZUC_TESTS_MODEL_H
 
@@ -223,12 +217,8 @@ void run(Input &in) {
 }
 
 // An opaque pointer made from a number, never dereferenced, and back.
-inline void *fake(std::uintptr_t v) {
-    return reinterpret_cast<void *>(v);
-}
-inline std::uintptr_t num(const void *p) {
-    return reinterpret_cast<std::uintptr_t>(p);
-}
+inline constexpr auto fake = [](std::uintptr_t v) { return reinterpret_cast<void *>(v); };
+inline constexpr auto num = [](const void *p) { return reinterpret_cast<std::uintptr_t>(p); };
 
 } // namespace zt
 
