@@ -45,10 +45,7 @@ struct Check {
     const char *module, *function, *expression;
     void (*trip)(); // null for the one check no call can trip
 };
-#define ROW(module, function, expression, ...)                                                     \
-    Check {                                                                                        \
-        module, function, expression, [] { __VA_ARGS__; }                                          \
-    }
+#define ROW(m, f, e, ...) Check(m, f, e, [] { __VA_ARGS__; })
 
 const Check checks[] = {
     ROW("llist", "list_clear", "lst != NULL", list_clear(nullptr, nullptr)),
