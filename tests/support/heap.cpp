@@ -1,12 +1,11 @@
-// The heap tracker of model.h: the --wrap side.
+// The heap tracker of model.h: the --wrap side. The linker's --wrap fixes the
+// names: __wrap_X receives the program's calls of X, and __real_X is X itself.
 #include "model.h"
 
 #include <cerrno>
 #include <cstring>
 #include <unordered_map>
 
-// The linker's --wrap fixes these names: __wrap_X receives the program's calls
-// of X, and __real_X is X itself.
 // NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" {
 void *__real_malloc(std::size_t size);
@@ -17,8 +16,7 @@ void __real_free(void *block);
 
 namespace {
 
-unsigned refuse_at = 0, serial = 0;
-constexpr unsigned char garbage = 0xA5; // in every fresh block from malloc
+using zt::Heap;
 // Made on first use (a static constructor may allocate first) with operator
 // new, from the C++ runtime's own shared object, which never comes back
 // here; never destroyed, as the coverage runtime allocates after the static
@@ -28,24 +26,23 @@ std::unordered_map<const void *, unsigned> &blocks() {
     return map;
 }
 
-bool refused(char source, unsigned long long bytes) {
-    const bool no = (refuse_at != 0 && --refuse_at == 0) || bytes >= 0x10000000ULL;
-    if (no) {
+// The block real() gets from the C library, unless this request is refused.
+template <class F>
+void *grant(char source, unsigned long long bytes, bool fill, F real) {
+    if ((Heap::refuse_at != 0 && --Heap::refuse_at == 0) || bytes >= 0x10000000ULL) {
         zt::log().push_back({'R', std::uintptr_t(source), std::uintptr_t(bytes)});
+        return nullptr;
     }
-    return no;
-}
-
-void *track(char source, void *block, unsigned long long bytes, bool fill) {
+    void *block = real();
     if (block != nullptr) {
-        std::memset(block, garbage, fill ? bytes : 0);
-        blocks()[block] = ++serial;
-        zt::log().push_back({'A', std::uintptr_t(source), std::uintptr_t(bytes), serial});
+        std::memset(block, 0xA5, fill ? bytes : 0); // garbage, so that a field left unset shows
+        blocks()[block] = ++Heap::serial;
+        zt::log().push_back({'A', std::uintptr_t(source), std::uintptr_t(bytes), Heap::serial});
     }
     return block;
 }
 
-void untrack(char source, void *block) {
+void release(char source, void *block) {
     if (block != nullptr) {
         zt::log().push_back({'F', std::uintptr_t(source), zt::Heap::id(block)});
         blocks().erase(block);
@@ -57,11 +54,11 @@ void untrack(char source, void *block) {
 
 extern "C" {
 void *__wrap_malloc(std::size_t size) {
-    return refused('m', size) ? nullptr : track('m', __real_malloc(size), size, true);
+    return grant('m', size, true, [=] { return __real_malloc(size); });
 }
 void *__wrap_calloc(std::size_t count, std::size_t size) {
     const unsigned long long bytes = static_cast<unsigned long long>(count) * size;
-    return refused('c', bytes) ? nullptr : track('c', __real_calloc(count, size), bytes, false);
+    return grant('c', bytes, false, [=] { return __real_calloc(count, size); });
 }
 int __wrap_posix_memalign(void **out, std::size_t alignment, std::size_t size) {
     // An alignment the C library refuses is refused here as it would be: a
@@ -69,15 +66,13 @@ int __wrap_posix_memalign(void **out, std::size_t alignment, std::size_t size) {
     if (alignment < sizeof(void *) || (alignment & (alignment - 1)) != 0) {
         return EINVAL;
     }
-    if (refused('p', size)) {
-        return ENOMEM;
-    }
-    const int rc = __real_posix_memalign(out, alignment, size);
-    track('p', rc == 0 ? *out : nullptr, size, true);
+    int rc = ENOMEM;
+    grant('p', size, true,
+          [&] { return (rc = __real_posix_memalign(out, alignment, size)) == 0 ? *out : nullptr; });
     return rc;
 }
 void __wrap_free(void *block) {
-    untrack('f', block);
+    release('f', block);
 }
 }
 // NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
@@ -88,12 +83,6 @@ std::vector<Ev> &log() {
     static auto &events = *new std::vector<Ev>; // as blocks()
     return events;
 }
-void Heap::refuse(unsigned n) {
-    refuse_at = n;
-}
-unsigned Heap::next_id() {
-    return serial + 1;
-}
 unsigned Heap::live() {
     return unsigned(blocks().size());
 }
@@ -102,10 +91,10 @@ unsigned Heap::id(const void *block) {
     return found == blocks().end() ? 0 : found->second;
 }
 void *pair_alloc(std::size_t bytes) {
-    return refused('1', bytes) ? nullptr : track('1', __real_malloc(bytes), bytes, true);
+    return grant('1', bytes, true, [=] { return __real_malloc(bytes); });
 }
 void pair_free(void *block) {
-    untrack('1', block);
+    release('1', block);
 }
 
 } // namespace zt

@@ -37,10 +37,11 @@ struct Ev {
 std::vector<Ev> &log();
 
 struct Heap {
-    static void refuse(unsigned n);        // refuses the n-th allocation from now (0: none)
-    static unsigned next_id();             // the id of the next block
-    static unsigned live();                // blocks handed out and not released
-    static unsigned id(const void *block); // a live block's id, else 0
+    static inline unsigned refuse_at = 0, serial = 0; // the n-th allocation from now is refused
+    static void refuse(unsigned n) { refuse_at = n; } // (0: none); serial: the last block's id
+    static unsigned next_id() { return serial + 1; }  // the id of the next block
+    static unsigned live();                           // blocks handed out and not released
+    static unsigned id(const void *block);            // a live block's id, else 0
 };
 
 // An allocator pair for the generic list (source '1'), over the same tracker.
