@@ -39,6 +39,9 @@ HashTab *table() {
         [](const void *a, const void *b) { return a == b ? 1 : 0; }, 4, nullptr);
     return &t;
 }
+mempool *pool() {
+    return mempool_create(1, 4);
+}
 alignas(8) unsigned char buf[256];
 
 struct Check {
@@ -106,11 +109,10 @@ const Check checks[] = {
     ROW(mempool_create, "elementsize > 0", mempool_create(1, 0)),
     ROW(mempool_alloc, "pool != NULL", mempool_alloc(nullptr)),
     ROW(mempool_free, "pool != NULL", mempool_free(nullptr, nullptr)),
-    ROW(mempool_free, "pool->nallocated > 0", mempool_free(mempool_create(1, 4), &x)),
-    ROW(stack_pop, "element != STACK_SENTINEL", mempool *p = mempool_create(1, 4);
-        p->stack[0] = nullptr; mempool_alloc(p)),
-    ROW(stack_push, "pool->stack[pool->nallocated] == STACK_SENTINEL",
-        mempool *p = mempool_create(1, 4);
+    ROW(mempool_free, "pool->nallocated > 0", mempool_free(pool(), &x)),
+    ROW(stack_pop, "element != STACK_SENTINEL", mempool *p = pool(); p->stack[0] = nullptr;
+        mempool_alloc(p)),
+    ROW(stack_push, "pool->stack[pool->nallocated] == STACK_SENTINEL", mempool *p = pool();
         void *e = mempool_alloc(p); p->stack[0] = e; mempool_free(p, e)),
     ROW(zuqueue_inplace_new, "mem != NULL", zuqueue_inplace_new(nullptr, 0, 0)),
     ROW(zuqueue_inplace_new, "memsize > 0", zuqueue_inplace_new(buf, 0, 0)),
@@ -153,10 +155,6 @@ const Check checks[] = {
     ROW(zuclib_search_str_uint_map, "map != NULL", zuclib_search_str_uint_map(nullptr, 1)),
     ROW(zu_memalign, "(alignment % 2) == 0", zu_memalign(3, 8)),
 };
-
-void PrintTo(const Check &c, std::ostream *out) {
-    *out << c.function << ": " << c.expression;
-}
 
 class ContractDeathTest : public ::testing::TestWithParam<Check> {};
 

@@ -1,16 +1,12 @@
-// What the tests share. The heap tracker (heap.cpp): every test program links
-// the static library with --wrap=malloc,calloc,posix_memalign,free, so each of
-// those calls, the library's too, comes to it; it gives each block a serial id
-// (1, 2, ...), fills fresh malloc and posix_memalign blocks with garbage (a
-// field left unset shows in a release run), refuses requests of 256 MiB and
-// more as a small 32-bit system would, can refuse the n-th allocation from
-// now, and logs every call beside the test callbacks' calls.
-//
-// A model: one family's contract as standard containers, with a decoder that
-// reads operations from an Input, applies each to the library and to itself,
-// and stops the process at the first difference (a result, the record, a
-// callback or heap call with its arguments, in order). The fuzzer and the
-// replay test of every build run the same models.
+// What the tests share. The heap tracker (heap.cpp) sees every malloc, calloc,
+// posix_memalign and free, the library's too (--wrap): it numbers the blocks
+// 1, 2, ..., fills fresh malloc and posix_memalign blocks with garbage (so a
+// field left unset shows in a release run), refuses 256 MiB and more as a
+// small 32-bit system would, or the n-th request from now, and logs each call.
+// A model is one family's contract as standard containers and a decoder that
+// applies operations read from an Input to the library and to itself, and
+// stops at the first difference (a result, the record, a callback or heap
+// call with its arguments, in order); the fuzzer and the replay test run it.
 #ifndef ZUC_TESTS_MODEL_H
 #define ZUC_TESTS_MODEL_H
 
@@ -147,10 +143,9 @@ void check_eq(const A &got, const B &want, const char *what, const char *file, i
 
 // The events since the last call must be exactly `want`; clears the log.
 inline void expect_events(const std::vector<Ev> &want, const char *file, int line) {
-    std::vector<Ev> &got = log();
-    if (got != want) {
-        for (const std::vector<Ev> *side : {static_cast<const std::vector<Ev> *>(&got), &want}) {
-            std::fprintf(stderr, "%s:", side == &got ? "got" : "want");
+    if (log() != want) {
+        for (const std::vector<Ev> *side : {&std::as_const(log()), &want}) {
+            std::fprintf(stderr, "%s:", side == &want ? "want" : "got");
             for (const Ev &e : *side) {
                 std::fprintf(stderr, " %c(%#llx,%#llx,%#llx)", e.kind, number(e.a), number(e.b),
                              number(e.c));
@@ -159,7 +154,7 @@ inline void expect_events(const std::vector<Ev> &want, const char *file, int lin
         }
         fail(file, line, "events");
     }
-    got.clear();
+    log().clear();
 }
 #define ZT_EVENTS(...) zt::expect_events(__VA_ARGS__, __FILE__, __LINE__)
 
