@@ -5,7 +5,6 @@
 # Usage: cmake -DCXX=... -DSOURCE=... -DINCLUDE=... -P check_compile_errors.cmake
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/check_script.cmake)
-require_vars(CXX SOURCE INCLUDE)
 
 # The error expected for CASE 1, 2, ...; the last case is compiled as C++17.
 set(expected "searchmap_65535_is_the_sentinel" "searchmap_null_name_is_the_sentinel"

@@ -1,6 +1,5 @@
 # The built shared library, read with the binutils of its target.
 include(${CMAKE_CURRENT_LIST_DIR}/check_script.cmake)
-require_vars(LIB NM OBJDUMP SANITIZE)
 file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/../platform/libzuc/libzuc.map names
      REGEX "^[ \t]*[A-Za-z0-9_]+;$") # one "name;" a line, and local: "*;"
 list(TRANSFORM names REPLACE "[ \t;]" "")

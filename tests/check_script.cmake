@@ -2,15 +2,6 @@
 # failure with message(SEND_ERROR): the script fails after every check ran.
 cmake_minimum_required(VERSION 3.25)
 
-# require_vars(<name>...): stops unless every variable is set.
-function(require_vars)
-    foreach(var IN LISTS ARGN)
-        if(NOT DEFINED ${var})
-            message(FATAL_ERROR "${var} is not set")
-        endif()
-    endforeach()
-endfunction()
-
 # run_tool(<out> <command>...): the command's standard output; a failure stops.
 function(run_tool out)
     execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE text ERROR_VARIABLE err RESULT_VARIABLE rc)

@@ -1,11 +1,10 @@
-# libzuc as a new user gets it, and a program of examples/ built and run
-# against it (when cross-building, through the toolchain file and under the
-# emulator; it checks its own results): the
-# library alone installed by the README's recipe with an empty GoogleTest folder
-# (a configure that wanted the tests would fail); the README's pkg-config line;
-# find_package/, both targets, via CMAKE_PREFIX_PATH and libzuc_DIR (build tree).
+# libzuc as a new user gets it, with a program of examples/ (which checks its
+# own results) built and run against it, cross and under the emulator when the
+# build is: the library alone installed by the README's recipe with an empty
+# GoogleTest folder (a configure that wanted the tests would fail); the
+# README's pkg-config line; find_package/, both targets, via CMAKE_PREFIX_PATH
+# and libzuc_DIR (the build tree).
 include(${CMAKE_CURRENT_LIST_DIR}/../check_script.cmake)
-require_vars(BUILD_DIR WORK_DIR CC OBJDUMP TOOLCHAIN EMULATOR)
 string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 if(TOOLCHAIN)
     set(TOOLCHAIN --toolchain ${TOOLCHAIN})

@@ -3,7 +3,6 @@
 # (the runtime's ldconfig trigger, no maintainer scripts); libzuc.pc for the
 # prefix /usr; stripped libraries; lintian without errors or warnings.
 include(${CMAKE_CURRENT_LIST_DIR}/../check_script.cmake)
-require_vars(CPACK BUILD_DIR WORK_DIR OBJDUMP ARCH LIBDIR VERSION DEBIAN_VERSION)
 file(REMOVE_RECURSE ${WORK_DIR})
 run_tool(out ${CPACK} --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR})
 string(REGEX MATCH "^[0-9]+" major ${VERSION})
