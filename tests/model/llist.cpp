@@ -65,14 +65,12 @@ struct E {
     static int sep(void *c, list_node *next) {
         return note('S', c, fake(zt::Heap::id(next))), ++cb.seps == cb.sep_stop ? 0 : cb.go;
     }
+    // list_find's match (0 when e has the key of k), and list_sort's order (keys descending).
     static int match(const void *k, const void *e) {
         return note('K', k, e), order(num(e), num(k));
     }
     static int pred(void *e, void *c) {
         return note('P', e, c), keeps(num(e)) ? (key(num(e)) % 2 != 0 ? -3 : 9) : 0;
-    }
-    static int ordered(const void *a, const void *b) {
-        return note('O', a, b), order(num(a), num(b));
     }
     static void *adaptor(void *e) { return note('M', e), fake(adapted(num(e))); }
     static void *copier(void *e) {
@@ -101,10 +99,7 @@ struct Model {
     // A node for v at the tail of to, unless the allocation is refused.
     bool append(Slot &to, std::uintptr_t v) {
         const unsigned id = alloc(to.pair, sizeof(list_node));
-        if (id != 0) {
-            to.nodes.push_back({v, id, nullptr});
-        }
-        return id != 0;
+        return id != 0 && (to.nodes.push_back({v, id, nullptr}), true);
     }
     bool kept(std::uintptr_t e) { return want.push_back({'P', e, num(ctx)}), E::keeps(e); }
     // list_clear: the elements first, then the nodes; list_free (record) also
@@ -121,88 +116,33 @@ struct Model {
             s = Slot{};
         }
     }
-    // Every record, and both directions of its chain, through the links and
-    // through the handles, sizes and positions.
+    // Every list record, and its chain through the handles both ways, the
+    // positions and the size.
     void check() {
         for (Slot &s : slots) {
-            const list *l = s.lst;
-            const unsigned n = unsigned(s.nodes.size());
-            if (l == nullptr) {
-                continue;
+            if (const list *l = s.lst) {
+                const unsigned n = unsigned(s.nodes.size());
+                ZT_CHECK(zt::Heap::id(l) == s.id && l->is_sublist == (s.sub ? 1 : 0));
+                ZT_CHECK(l->alloc_fn == (allocs[s.pair] != nullptr ? allocs[s.pair] : &malloc) &&
+                         l->free_fn == (frees[s.pair] != nullptr ? frees[s.pair] : &free));
+                list_iterator it = list_first(l);
+                list_node *prev = nullptr;
+                for (unsigned i = 0; i < n; ++i, prev = it.node, it = list_next(it)) {
+                    const std::uintptr_t e = s.nodes[i].elem;
+                    s.nodes[i].node = it.node;
+                    ZT_CHECK(list_prev(it).node == prev && zt::Heap::id(it.node) == s.nodes[i].id);
+                    ZT_CHECK(num(list_get(it)) == e && num(list_at(l, i)) == e &&
+                             num(list_get_item(l, i)) == e);
+                }
+                ZT_CHECK(list_end(it) && list_end(list_next(it)) && list_end(list_prev(it)) &&
+                         l->tail == prev && list_last(l).node == prev);
+                ZT_CHECK(list_size(l) == n && list_empty(l) == (n == 0) &&
+                         sublist_adaptor(l, nullptr) == nullptr);
             }
-            ZT_CHECK(zt::Heap::id(l) == s.id && l->is_sublist == (s.sub ? 1 : 0));
-            ZT_EQ(l->alloc_fn, allocs[s.pair] != nullptr ? allocs[s.pair] : &malloc);
-            ZT_EQ(l->free_fn, frees[s.pair] != nullptr ? frees[s.pair] : &free);
-            list_iterator it = list_first(l);
-            list_node *prev = nullptr;
-            for (unsigned i = 0; i < n; ++i, prev = it.node, it = list_next(it)) {
-                const std::uintptr_t e = s.nodes[i].elem;
-                s.nodes[i].node = it.node;
-                ZT_CHECK(list_prev(it).node == prev && zt::Heap::id(it.node) == s.nodes[i].id);
-                ZT_CHECK(num(list_get(it)) == e && num(list_at(l, i)) == e &&
-                         num(list_get_item(l, i)) == e);
-            }
-            ZT_CHECK(list_end(it) && list_end(list_next(it)) && list_end(list_prev(it)) &&
-                     l->tail == prev && list_last(l).node == prev);
-            ZT_CHECK(list_size(l) == n && list_empty(l) == (n == 0) &&
-                     sublist_adaptor(l, nullptr) == nullptr);
         }
     }
-    // A list in a free slot, after what the unchecked operations make of a
-    // NULL list, as their header says.
-    void make(zt::Input &in, Slot &s) {
-        list_free(nullptr, E::free_data);
-        ZT_CHECK(list_size(nullptr) == 0 && list_empty(nullptr) == 1 &&
-                 list_count(nullptr, E::pred, ctx) == 0 &&
-                 list_dual_foreach(nullptr, ctx, ctx2, E::dual) == 1 &&
-                 list_foreach_reversed(nullptr, ctx, E::walk) == 1 &&
-                 list_foreach_sep(nullptr, ctx, E::walk, E::sep) == 1 &&
-                 sublist_copy(nullptr) == nullptr &&
-                 sublist_adaptor(nullptr, E::adaptor) == nullptr);
-        const unsigned pair = in.pick(4);
-        refuse(in.pick(2));
-        list *made = list_new(allocs[pair], frees[pair]);
-        const unsigned id = alloc(pair, sizeof(list));
-        ZT_EQ(made == nullptr, id == 0);
-        s = made != nullptr ? Slot{made, id, pair, false, {}} : Slot{};
-    }
-    void add(zt::Input &in, Slot &s, bool at_tail) {
-        const std::uintptr_t e = elements[in.pick(4)];
-        refuse(in.pick(2));
-        list *got = (at_tail ? list_add : list_insert)(s.lst, fake(e));
-        const unsigned id = alloc(s.pair, sizeof(list_node));
-        ZT_EQ(got, id == 0 ? nullptr : s.lst);
-        if (id != 0) {
-            s.nodes.insert(at_tail ? s.nodes.end() : s.nodes.begin(), Node{e, id, nullptr});
-        }
-    }
-    void remove(zt::Input &in, Slot &s, unsigned how) {
-        const unsigned pos = in.pick(unsigned(s.nodes.size()));
-        list_node *node = s.nodes[pos].node, *next = node->next;
-        ZT_EQ(how == 0 ? list_remove_node(s.lst, node)
-                       : list_delete(s.lst, node, how == 2 ? E::free_data : nullptr),
-              next);
-        if (how == 2) {
-            want.push_back({'D', s.nodes[pos].elem});
-        }
-        release(s.pair, s.nodes[pos].id);
-        s.nodes.erase(s.nodes.begin() + pos);
-    }
-    void find(zt::Input &in, Slot &s, bool by_key) {
-        const std::uintptr_t k = elements[in.pick(4)];
-        auto hit = [&](std::uintptr_t e) {
-            return by_key ? (want.push_back({'K', k, e}), E::key(e) == E::key(k)) : e == k;
-        };
-        unsigned pos = 0;
-        while (pos < s.nodes.size() && !hit(s.nodes[pos].elem)) {
-            ++pos;
-        }
-        ZT_EQ(by_key ? list_find(s.lst, fake(k), E::match) : list_find_data(s.lst, fake(k)),
-              pos < s.nodes.size() ? s.nodes[pos].node : nullptr);
-    }
-    // The walks, with a callback that stops at a chosen visit; list_foreach's
-    // may append to the list it walks, which the walk must then reach. The
-    // unchecked walks take a NULL callback as one that goes on.
+    // The walks, the callback stopping at a chosen visit (list_foreach's may grow
+    // the list, which the walk must reach; a NULL one goes on in the others).
     void walks(zt::Input &in, Slot &s, unsigned how) {
         const int answers[3] = {1, 7, -1};
         cb.stop = in.pick(4);
@@ -234,31 +174,8 @@ struct Model {
         }
         ZT_EQ(got, result);
     }
-    void count(zt::Input &in, Slot &s) {
-        const bool all = in.pick(2) == 0;
-        cb.keep = in.raw();
-        unsigned counted = 0;
-        for (const Node &n : s.nodes) {
-            counted += all || kept(n.elem) ? 1 : 0;
-        }
-        ZT_EQ(list_count(s.lst, all ? nullptr : E::pred, ctx), counted);
-    }
-    // Whole passes of neighbour exchanges until one exchanges nothing; the
-    // nodes stay, the elements move.
-    void sort(Slot &s) {
-        list_sort(s.lst, E::ordered);
-        for (bool sorted = s.nodes.empty(); !sorted;) {
-            sorted = true;
-            for (std::size_t i = 0; i + 1 < s.nodes.size(); ++i) {
-                std::uintptr_t &a = s.nodes[i].elem, &b = s.nodes[i + 1].elem;
-                want.push_back({'O', a, b});
-                sorted = E::order(a, b) > 0 ? (std::swap(a, b), false) : sorted;
-            }
-        }
-    }
-    // The four sublists and list_copy, into the first free slot. A failed
-    // copier or node ends it: what was made goes, and so (with free_data) do
-    // the copies, the one that never got its node last.
+    // The four sublists and list_copy, into the first free slot; a failed copier
+    // or node releases all made, with free_data the copies too, the unplaced last.
     void derive(zt::Input &in, Slot &src) {
         Slot *dst = std::find_if(slots, slots + 3, [](const Slot &s) { return s.lst == nullptr; });
         if (dst == slots + 3) {
@@ -314,24 +231,80 @@ struct Model {
         Slot &s = slots[in.pick(3)];
         cb = {};
         cb.grow = s.lst;
-        if (s.lst == nullptr) {
-            make(in, s);
+        if (s.lst == nullptr) { // a new list, after what the unchecked operations make of NULL
+            list_free(nullptr, E::free_data);
+            ZT_CHECK(list_size(nullptr) == 0 && list_empty(nullptr) == 1 &&
+                     list_count(nullptr, E::pred, ctx) == 0 &&
+                     list_dual_foreach(nullptr, ctx, ctx2, E::dual) == 1 &&
+                     list_foreach_reversed(nullptr, ctx, E::walk) == 1 &&
+                     list_foreach_sep(nullptr, ctx, E::walk, E::sep) == 1 &&
+                     sublist_copy(nullptr) == nullptr &&
+                     sublist_adaptor(nullptr, E::adaptor) == nullptr);
+            const unsigned pair = in.pick(4);
+            refuse(in.pick(2));
+            list *made = list_new(allocs[pair], frees[pair]);
+            const unsigned id = alloc(pair, sizeof(list));
+            ZT_EQ(made == nullptr, id == 0);
+            s = made != nullptr ? Slot{made, id, pair, false, {}} : Slot{};
         } else if (op <= 1) {
             const bool with = in.pick(2) != 0;
             (op == 0 ? list_free : list_clear)(s.lst, with ? E::free_data : nullptr);
             clear(s, with, op == 0);
         } else if ((op == 2 || op == 3) && !s.sub && s.nodes.size() < 40) {
-            add(in, s, op == 2);
+            const std::uintptr_t e = elements[in.pick(4)];
+            refuse(in.pick(2));
+            list *got = (op == 2 ? list_add : list_insert)(s.lst, fake(e));
+            const unsigned id = alloc(s.pair, sizeof(list_node));
+            ZT_EQ(got, id == 0 ? nullptr : s.lst);
+            if (id != 0) {
+                s.nodes.insert(op == 2 ? s.nodes.end() : s.nodes.begin(), Node{e, id, nullptr});
+            }
         } else if ((op == 4 || op == 5) && !s.nodes.empty() && (op == 4 || !s.sub)) {
-            remove(in, s, op == 4 ? 0 : 1 + in.pick(2));
-        } else if (op == 6 || op == 7) {
-            find(in, s, op == 7);
+            const unsigned how = op == 4 ? 0 : 1 + in.pick(2), n = unsigned(s.nodes.size());
+            const unsigned pos = in.pick(n);
+            list_node *node = s.nodes[pos].node,
+                      *next = pos + 1 < n ? s.nodes[pos + 1].node : nullptr;
+            ZT_EQ(how == 0 ? list_remove_node(s.lst, node)
+                           : list_delete(s.lst, node, how == 2 ? E::free_data : nullptr),
+                  next);
+            if (how == 2) {
+                want.push_back({'D', s.nodes[pos].elem});
+            }
+            release(s.pair, s.nodes[pos].id);
+            s.nodes.erase(s.nodes.begin() + pos);
+        } else if (op == 6 || op == 7) { // list_find_data, list_find
+            const std::uintptr_t k = elements[in.pick(4)];
+            auto hit = [&](std::uintptr_t e) {
+                return op == 7 ? (want.push_back({'K', k, e}), E::key(e) == E::key(k)) : e == k;
+            };
+            unsigned pos = 0;
+            while (pos < s.nodes.size() && !hit(s.nodes[pos].elem)) {
+                ++pos;
+            }
+            ZT_EQ(op == 7 ? list_find(s.lst, fake(k), E::match) : list_find_data(s.lst, fake(k)),
+                  pos < s.nodes.size() ? s.nodes[pos].node : nullptr);
         } else if (op >= 8 && op <= 11) {
             walks(in, s, op - 8);
         } else if (op == 12) {
-            count(in, s);
+            const bool all = in.pick(2) == 0;
+            cb.keep = in.raw();
+            unsigned counted = 0;
+            for (const Node &n : s.nodes) {
+                counted += all || kept(n.elem) ? 1 : 0;
+            }
+            ZT_EQ(list_count(s.lst, all ? nullptr : E::pred, ctx), counted);
         } else if (op == 13) {
-            sort(s);
+            // Whole passes of neighbour exchanges until one exchanges nothing;
+            // the nodes stay, the elements move.
+            list_sort(s.lst, E::match);
+            for (bool sorted = s.nodes.empty(); !sorted;) {
+                sorted = true;
+                for (std::size_t i = 0; i + 1 < s.nodes.size(); ++i) {
+                    std::uintptr_t &a = s.nodes[i].elem, &b = s.nodes[i + 1].elem;
+                    want.push_back({'K', a, b});
+                    sorted = E::order(b, a) > 0 ? (std::swap(a, b), false) : sorted;
+                }
+            }
         } else if (op == 14) {
             derive(in, s);
         } else if (op == 15) {
