@@ -11,10 +11,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstddef>
-#include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -25,10 +22,10 @@ struct Record {
     void *link[4]; // next and previous of pair A, then of pair B
     std::uint32_t canary;
 };
-constexpr unsigned records = 6;
+constexpr unsigned records = 6, none = records; // none: the number that stands for NULL
 constexpr std::uint32_t canary = 0xCA11AB1E;
 
-unsigned offset_of(unsigned field) {
+unsigned offset(unsigned field) { // of a link field
     return unsigned(offsetof(Record, link) + field * sizeof(void *));
 }
 // Only the sign may count: "before" is INT_MIN + key, never -1.
@@ -44,31 +41,29 @@ int compare(const void *a, const void *b) {
 // The operations both lists have, under one name each.
 #define ZT_OPERATIONS(P)                                                                           \
     using Rec = P;                                                                                 \
-    static constexpr auto insertLast = P##_insertLast;                                             \
-    static constexpr auto insertFirst = P##_insertFirst;                                           \
-    static constexpr auto insertSorted = P##_insertSorted;                                         \
-    static constexpr auto removeFirst = P##_removeFirst;                                           \
-    static constexpr auto pop = P##_pop;                                                           \
-    static constexpr auto removeLast = P##_removeLast;                                             \
-    static constexpr auto startIterate = P##_startIterate;                                         \
-    static constexpr auto freeElements = P##_freeElements;                                         \
-    static constexpr auto getNext = P##_getNext;                                                   \
-    static constexpr auto getFirst = P##_getFirst;                                                 \
-    static constexpr auto getLast = P##_getLast;                                                   \
+    static constexpr auto insertLast = P##_insertLast, insertFirst = P##_insertFirst,              \
+                          insertSorted = P##_insertSorted;                                         \
+    static constexpr auto removeFirst = P##_removeFirst, pop = P##_pop,                            \
+                          removeLast = P##_removeLast, getNext = P##_getNext;                      \
+    static constexpr auto startIterate = P##_startIterate, freeElements = P##_freeElements;        \
+    static constexpr auto getFirst = P##_getFirst, getLast = P##_getLast;                          \
+    static constexpr auto isEmpty = P##_isEmpty, hasMore = P##_hasMoreElements;                    \
     static constexpr auto getCount = P##_getCount;                                                 \
-    static constexpr auto isEmpty = P##_isEmpty;                                                   \
-    static constexpr auto hasMore = P##_hasMoreElements;                                           \
     static constexpr auto compareItems = P##_compareItems;
+// removeChosen: the removal of the record after a chosen one (singly), or of
+// the chosen one itself (doubly).
 struct Singly {
     ZT_OPERATIONS(List)
     static constexpr bool doubly = false;
-    static void make(List *l, unsigned pair) { List_makeList(l, offset_of(pair * 2), compare); }
+    static constexpr auto removeChosen = List_removeAfter;
+    static void make(List *l, unsigned p) { List_makeList(l, offset(2 * p), compare); }
 };
 struct Doubly {
     ZT_OPERATIONS(DList)
     static constexpr bool doubly = true;
-    static void make(DList *l, unsigned pair) {
-        DList_makeDList(l, offset_of(pair * 2), offset_of(pair * 2 + 1), compare);
+    static constexpr auto removeChosen = DList_remove;
+    static void make(DList *l, unsigned p) {
+        DList_makeDList(l, offset(2 * p), offset(2 * p + 1), compare);
     }
 };
 
@@ -76,65 +71,49 @@ template <class T>
 struct Model {
     struct Lst {
         typename T::Rec rec;
-        unsigned pair;
+        unsigned cursor = none; // the cursor's record
         std::vector<unsigned> chain;
-        int cursor = -1;    // record number, -1 for NULL
         bool stale = false; // handed its chain over; must be made again
+        bool has(unsigned r) const { return std::count(chain.begin(), chain.end(), r) != 0; }
     };
-    Record *rec[records];
-    unsigned id[records];
-    void *expect[records][4];
+    Record *rec[records + 1] = {};     // and rec[none], NULL
+    void *expect[records + 1][4] = {}; // the links of each record, and NULL ones for none
     Lst lists[3];
     std::vector<zt::Ev> want;
-    void *at(int r) const { return r < 0 ? nullptr : rec[r]; }
-    int number(const void *p) const {
-        const auto r = std::find(rec, rec + records, p) - rec;
-        return r < std::ptrdiff_t(records) ? int(r) : -1;
-    }
-    bool has(const Lst &l, unsigned r) const {
-        return std::count(l.chain.begin(), l.chain.end(), r) != 0;
-    }
-    // Whether a list holds the record through pair.
-    bool linked(unsigned r, unsigned pair) const {
+    // The record at position k of a chain; NULL past either end (0 - 1 wraps round).
+    void *at(const Lst &l, unsigned k) const { return rec[k < l.chain.size() ? l.chain[k] : none]; }
+    unsigned number(const void *p) const { return unsigned(std::find(rec, rec + none, p) - rec); }
+    // Lists 0 and 1 thread their records through link pair 0, list 2 through pair 1.
+    unsigned pair(const Lst &l) const { return unsigned(&l - lists) / 2; }
+    // Whether a list holds the record through pair p.
+    bool linked(unsigned r, unsigned p) const {
         return std::any_of(lists, lists + 3,
-                           [&](const Lst &l) { return l.pair == pair && !l.stale && has(l, r); });
+                           [&](const Lst &l) { return pair(l) == p && !l.stale && l.has(r); });
     }
     void fresh(unsigned r) {
         rec[r] = static_cast<Record *>(std::malloc(sizeof(Record)));
-        id[r] = zt::Heap::id(rec[r]);
         rec[r]->key = r % 3;
         rec[r]->canary = canary;
         std::memcpy(expect[r], rec[r]->link, sizeof expect[r]); // garbage until linked
     }
     void make(Lst &l) {
         l.chain.clear();
-        l.cursor = -1;
+        l.cursor = none;
         l.stale = false;
-        T::make(&l.rec, l.pair);
+        T::make(&l.rec, pair(l));
     }
-    // Removing the cursor's record moves the singly linked list's cursor on;
-    // the doubly linked list leaves it where it is.
-    void erase(Lst &l, std::size_t pos) {
-        const unsigned r = l.chain[pos];
-        if (!T::doubly && l.cursor == int(r)) {
-            l.cursor = pos + 1 < l.chain.size() ? int(l.chain[pos + 1]) : -1;
-        }
-        l.chain.erase(l.chain.begin() + long(pos));
-        expect[r][l.pair * 2] = nullptr;
-        expect[r][l.pair * 2 + 1] = T::doubly ? nullptr : expect[r][l.pair * 2 + 1];
+    int compared(unsigned a, unsigned b) {
+        return want.push_back({'C', num(rec[a]), num(rec[b])}), order(rec[a], rec[b]);
     }
     // In front of the first record that does not order before r.
     void insert_sorted(Lst &l, unsigned r) {
-        std::size_t pos = 0;
-        for (; pos < l.chain.size(); ++pos) {
-            want.push_back({'C', num(rec[l.chain[pos]]), num(rec[r])});
-            if (order(rec[l.chain[pos]], rec[r]) >= 0) {
-                break;
-            }
+        auto it = l.chain.begin();
+        while (it != l.chain.end() && compared(*it, r) < 0) {
+            ++it;
         }
-        l.chain.insert(l.chain.begin() + long(pos), r);
+        l.chain.insert(it, r);
     }
-    // Each record, then every link of every record, as predicted.
+    // Each list record, then every link of every record, as predicted.
     void check() {
         for (Lst &l : lists) {
             if (l.stale) {
@@ -142,35 +121,30 @@ struct Model {
             }
             const std::size_t n = l.chain.size();
             for (std::size_t i = 0; i < n; ++i) {
-                expect[l.chain[i]][l.pair * 2] = i + 1 < n ? rec[l.chain[i + 1]] : nullptr;
-                if (T::doubly) {
-                    expect[l.chain[i]][l.pair * 2 + 1] = i > 0 ? rec[l.chain[i - 1]] : nullptr;
+                void **links = expect[l.chain[i]] + pair(l) * 2;
+                links[0] = at(l, i + 1);
+                if constexpr (T::doubly) {
+                    links[1] = at(l, i - 1);
+                } else {
+                    ZT_EQ(List_getNextElem(&l.rec, rec[l.chain[i]]), links[0]);
                 }
             }
-            void *const first = n > 0 ? rec[l.chain.front()] : nullptr;
-            ZT_CHECK(l.rec.first == first && T::getFirst(&l.rec) == first);
-            ZT_CHECK(l.rec.last == at(n > 0 ? int(l.chain.back()) : -1) &&
-                     T::getLast(&l.rec) == l.rec.last);
-            ZT_CHECK(l.rec.count == n && T::getCount(&l.rec) == n &&
-                     T::isEmpty(&l.rec) == (n == 0));
-            ZT_CHECK(l.rec.cursor == at(l.cursor) && T::hasMore(&l.rec) == (l.cursor >= 0));
-            ZT_EQ(l.rec.compare, &compare);
+            // first, last and count through the getters, which only read them
+            ZT_CHECK(T::getFirst(&l.rec) == at(l, 0) && T::getLast(&l.rec) == at(l, n - 1) &&
+                     T::getCount(&l.rec) == n && T::isEmpty(&l.rec) == (n == 0));
+            ZT_CHECK(l.rec.cursor == rec[l.cursor] && T::hasMore(&l.rec) == (l.cursor != none) &&
+                     l.rec.compare == &compare);
             if constexpr (T::doubly) {
-                ZT_CHECK(l.rec.nextOffset == offset_of(l.pair * 2) &&
-                         l.rec.prevOffset == offset_of(l.pair * 2 + 1));
+                ZT_CHECK(l.rec.nextOffset == offset(pair(l) * 2) &&
+                         l.rec.prevOffset == offset(pair(l) * 2 + 1));
             } else {
-                ZT_EQ(l.rec.linkOffset, offset_of(l.pair * 2));
-                ZT_CHECK(List_peek(&l.rec) == first &&
+                ZT_CHECK(l.rec.linkOffset == offset(pair(l) * 2) && List_peek(&l.rec) == at(l, 0) &&
                          List_getNextElem(&l.rec, nullptr) == nullptr);
-                for (std::size_t i = 0; i < n; ++i) {
-                    ZT_EQ(List_getNextElem(&l.rec, rec[l.chain[i]]),
-                          at(i + 1 < n ? int(l.chain[i + 1]) : -1));
-                }
             }
         }
         for (unsigned r = 0; r < records; ++r) {
-            ZT_CHECK(rec[r]->key == r % 3 && rec[r]->canary == canary);
-            ZT_CHECK(std::memcmp(rec[r]->link, expect[r], sizeof expect[r]) == 0);
+            ZT_CHECK(rec[r]->key == r % 3 && rec[r]->canary == canary &&
+                     std::memcmp(rec[r]->link, expect[r], sizeof expect[r]) == 0);
         }
     }
     void step(zt::Input &in) {
@@ -180,10 +154,9 @@ struct Model {
         const unsigned n = unsigned(l.chain.size());
         if (op == 0 || l.stale) {
             make(l);
-        } else if (op <= 3 ||
-                   (T::doubly && op == 11)) { // a record not yet linked through this pair
-            const unsigned r = in.pick(records);
-            if (linked(r, l.pair)) {
+        } else if (op <= 3 || (T::doubly && op == 11)) {
+            const unsigned r = in.pick(records); // not yet linked through this pair
+            if (linked(r, pair(l))) {
                 return;
             }
             if (op == 3) {
@@ -192,12 +165,8 @@ struct Model {
             }
             const unsigned where = op == 11 ? in.pick(n + 1) : op == 1 ? n : 0;
             if constexpr (T::doubly) {
-                if (op == 11) {
-                    DList_insertAfter(&l.rec, where == 0 ? nullptr : rec[l.chain[where - 1]],
-                                      rec[r]);
-                } else {
-                    (op == 1 ? T::insertLast : T::insertFirst)(&l.rec, rec[r]);
-                }
+                op == 11 ? DList_insertAfter(&l.rec, at(l, where - 1), rec[r])
+                         : (op == 1 ? T::insertLast : T::insertFirst)(&l.rec, rec[r]);
             } else {
                 (op == 1           ? T::insertLast
                  : in.pick(2) != 0 ? List_push
@@ -206,106 +175,84 @@ struct Model {
             l.chain.insert(l.chain.begin() + where, r);
         } else if (op <= 6) { // removals at the head, at the tail, of or behind a chosen record
             const unsigned which = op == 6 ? in.pick(n + 1) : 0;
-            void *const chosen = which == 0 ? nullptr : rec[l.chain[which - 1]];
-            const std::size_t pos = op == 4      ? 0
-                                    : op == 5    ? n - 1
-                                    : !T::doubly ? which
-                                    : which == 0 ? n
-                                                 : which - 1;
+            const unsigned pos = op == 4 ? 0 : op == 5 ? n - 1 : which - (T::doubly ? 1 : 0);
             void *got = op == 4   ? (in.pick(2) != 0 ? T::pop : T::removeFirst)(&l.rec)
                         : op == 5 ? T::removeLast(&l.rec)
-                                  : nullptr;
-            if constexpr (T::doubly) {
-                got = op == 6 ? DList_remove(&l.rec, chosen) : got;
-            } else {
-                got = op == 6 ? List_removeAfter(&l.rec, chosen) : got;
-            }
-            ZT_EQ(got, pos < n ? rec[l.chain[pos]] : nullptr);
-            if (pos < n) {
-                erase(l, pos);
+                                  : T::removeChosen(&l.rec, at(l, which - 1));
+            ZT_EQ(got, at(l, pos));
+            if (pos < n) { // the links go NULL; the singly linked list's cursor moves on
+                const unsigned r = l.chain[pos];
+                l.cursor = !T::doubly && l.cursor == r ? number(expect[r][pair(l) * 2]) : l.cursor;
+                l.chain.erase(l.chain.begin() + pos);
+                std::fill_n(expect[r] + pair(l) * 2, T::doubly ? 2 : 1, nullptr);
             }
         } else if (op == 7) {
             T::startIterate(&l.rec);
-            l.cursor = n > 0 ? int(l.chain[0]) : -1;
+            l.cursor = n > 0 ? l.chain[0] : none;
         } else if (op == 8) { // the cursor follows the link of the record it rests on
-            ZT_EQ(T::getNext(&l.rec), at(l.cursor));
-            l.cursor = l.cursor < 0 ? -1 : number(expect[l.cursor][l.pair * 2]);
+            ZT_EQ(T::getNext(&l.rec), rec[l.cursor]);
+            l.cursor = number(expect[l.cursor][pair(l) * 2]);
         } else if (op == 9) { // every record freed in chain order
-            T::freeElements(&l.rec);
-            const std::vector<unsigned> freed = l.chain;
-            for (unsigned r : freed) {
-                want.push_back({'F', 'f', id[r]});
+            for (unsigned r : l.chain) {
+                want.push_back({'F', 'f', zt::Heap::id(rec[r])});
             }
-            ZT_EVENTS(want);
-            want.clear();
-            for (unsigned r : freed) { // no list may lead to a freed record
+            T::freeElements(&l.rec);
+            const std::vector<unsigned> freed = std::exchange(l.chain, {});
+            l.cursor = none;
+            ZT_EVENTS(std::exchange(want, {}));
+            for (unsigned r : freed) { // no other list may lead to a freed record
                 for (Lst &each : lists) {
-                    each.stale |= each.cursor == int(r) || has(each, r);
+                    each.stale |= each.cursor == r || each.has(r);
                 }
                 fresh(r);
             }
-            l.chain.clear();
-            l.stale = false;
-            l.cursor = -1;
             zt::log().clear();
         } else if (op == 10) {
-            void *a = rec[in.pick(records)], *b = rec[in.pick(records)];
-            ZT_EQ(T::compareItems(&l.rec, a, b), order(a, b));
-            want.push_back({'C', num(a), num(b)});
+            const unsigned a = in.pick(records), b = in.pick(records);
+            ZT_EQ(T::compareItems(&l.rec, rec[a], rec[b]), compared(a, b));
         } else if constexpr (!T::doubly) {
-            singly(op, l, other);
-        }
-    }
-    // The singly linked list's own: sort, sorted merge, append.
-    void singly(unsigned op, Lst &l, Lst &other) {
-        if (op == 11) { // insertion sort driven by the list's own cursor
-            List_sortList(&l.rec);
-            for (std::size_t tail = 0; tail + 1 < l.chain.size(); ++tail) {
-                const unsigned r = l.chain[tail + 1];
-                want.push_back({'C', num(rec[l.chain[tail]]), num(rec[r])});
-                if (order(rec[l.chain[tail]], rec[r]) > 0) {
-                    l.chain.erase(l.chain.begin() + long(tail) + 1);
-                    insert_sorted(l, r);
+            if (op == 11) { // an insertion sort, driven by the list's own cursor
+                List_sortList(&l.rec);
+                for (std::size_t tail = 0; tail + 1 < l.chain.size(); ++tail) {
+                    const unsigned r = l.chain[tail + 1];
+                    if (compared(l.chain[tail], r) > 0) {
+                        l.chain.erase(l.chain.begin() + long(tail) + 1);
+                        insert_sorted(l, r);
+                    }
                 }
+                l.cursor = none;
+            } else if (!other.stale &&
+                       (pair(other) == pair(l) ||
+                        (op == 12 &&
+                         std::none_of(other.chain.begin(), other.chain.end(),
+                                      [&](unsigned r) { return linked(r, pair(l)); })))) {
+                // (so that no record is in two lists through one pair)
+                const List before = other.rec;
+                if (op == 12) {
+                    List_mergeLists(&l.rec, &other.rec);
+                    for (unsigned r : other.chain) {
+                        insert_sorted(l, r);
+                    }
+                    other.cursor = none;
+                } else {
+                    List_appendList(&l.rec, &other.rec);
+                    l.chain.insert(l.chain.end(), other.chain.begin(), other.chain.end());
+                }
+                // The other record still names the records it handed over.
+                other.stale = pair(other) == pair(l) && !other.chain.empty();
+                ZT_CHECK(other.rec.first == before.first && other.rec.last == before.last &&
+                         other.rec.count == before.count && other.rec.cursor == rec[other.cursor]);
             }
-            l.cursor = -1;
-            return;
         }
-        if (other.stale || (op == 13 && other.pair != l.pair) ||
-            (op == 12 && other.pair != l.pair &&
-             std::any_of(other.chain.begin(), other.chain.end(),
-                         [&](unsigned r) { return linked(r, l.pair); }))) {
-            return; // a record may be in one list per pair only
-        }
-        const List before = other.rec;
-        if (op == 12) {
-            List_mergeLists(&l.rec, &other.rec);
-            for (unsigned r : other.chain) {
-                insert_sorted(l, r);
-            }
-            other.cursor = -1;
-        } else {
-            List_appendList(&l.rec, &other.rec);
-            l.chain.insert(l.chain.end(), other.chain.begin(), other.chain.end());
-        }
-        // The other record still names the records it handed over.
-        other.stale = other.pair == l.pair && !other.chain.empty();
-        ZT_CHECK(other.rec.first == before.first && other.rec.last == before.last);
-        ZT_CHECK(other.rec.count == before.count && other.rec.cursor == at(other.cursor));
     }
     Model() {
         for (unsigned r = 0; r < records; ++r) {
             fresh(r);
         }
-        for (unsigned i = 0; i < 3; ++i) {
-            lists[i].pair = i / 2;
-            make(lists[i]);
-        }
+        std::for_each(lists, lists + 3, [this](Lst &l) { make(l); });
     }
     ~Model() {
-        for (Record *r : rec) {
-            std::free(r);
-        }
+        std::for_each(rec, rec + none, [](Record *r) { std::free(r); });
     }
 };
 

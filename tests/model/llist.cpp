@@ -5,13 +5,12 @@
 
 #include "model.h"
 
+#include <algorithm>
 #include <climits>
-#include <vector>
 
 namespace {
 
-using zt::fake;
-using zt::num;
+using zt::fake, zt::num;
 
 // The allocator pairs a list is made with: the defaults, ours, ours with the
 // default free, the default malloc with our release.
@@ -22,6 +21,7 @@ void *const ctx = fake(0xC0), *const ctx2 = fake(0xD0);
 struct Node {
     std::uintptr_t elem;
     unsigned id;
+    list_node *node; // as found by the last check
 };
 struct Slot {
     list *lst = nullptr;
@@ -43,6 +43,7 @@ void note(char k, const void *a, const void *b = nullptr, const void *c = nullpt
 }
 
 // Elements: NULL now and then; the key sorts and matches, and many share one.
+const std::uintptr_t elements[4] = {0, 0x110, 0x120, 0x130};
 struct E {
     static unsigned key(std::uintptr_t e) { return (e >> 4) & 3; }
     static bool keeps(std::uintptr_t e) { return ((cb.keep >> key(e)) & 1) != 0; }
@@ -53,10 +54,9 @@ struct E {
         const int a = int(key(x)), b = int(key(y));
         return a > b ? (a - b) * 1000 : a < b ? INT_MIN + a : 0;
     }
+    // A walk's callback; its grow_at-th call appends to the list walked.
     static int visit() {
-        if (++cb.visits == cb.grow_at && list_add(cb.grow, fake(0x990)) == nullptr) {
-            zt::fail(__FILE__, __LINE__, "no node for an element added during a walk");
-        }
+        ZT_CHECK(++cb.visits != cb.grow_at || list_add(cb.grow, fake(0x990)) != nullptr);
         return cb.visits == cb.stop ? 0 : cb.go;
     }
     static void free_data(void *e) { note('D', e); }
@@ -65,15 +65,12 @@ struct E {
     static int sep(void *c, list_node *next) {
         return note('S', c, fake(zt::Heap::id(next))), ++cb.seps == cb.sep_stop ? 0 : cb.go;
     }
+    // list_find's match (0 when e has the key of k), and list_sort's order (keys descending).
     static int match(const void *k, const void *e) {
-        note('K', k, e);
-        return key(num(k)) == key(num(e)) ? 0 : key(num(e)) < key(num(k)) ? -5 : 3;
+        return note('K', k, e), order(num(e), num(k));
     }
     static int pred(void *e, void *c) {
         return note('P', e, c), keeps(num(e)) ? (key(num(e)) % 2 != 0 ? -3 : 9) : 0;
-    }
-    static int ordered(const void *a, const void *b) {
-        return note('O', a, b), order(num(a), num(b));
     }
     static void *adaptor(void *e) { return note('M', e), fake(adapted(num(e))); }
     static void *copier(void *e) {
@@ -86,9 +83,7 @@ struct Model {
     std::vector<zt::Ev> want;
     unsigned next_id = zt::Heap::next_id(), refuse_left = 0;
     ~Model() {
-        for (Slot &s : slots) {
-            list_free(s.lst, nullptr);
-        }
+        std::for_each(slots, slots + 3, [](Slot &s) { list_free(s.lst, nullptr); });
     }
     // The model's side of a heap call through a list's pair; 0 when refused.
     unsigned alloc(unsigned pair, std::size_t bytes) {
@@ -101,234 +96,121 @@ struct Model {
         want.push_back({'F', std::uintptr_t(pair % 2 ? '1' : 'f'), id});
     }
     void refuse(unsigned n) { zt::Heap::refuse(refuse_left = n); }
-    static std::uintptr_t element(zt::Input &in) {
-        const unsigned v = in.pick(4);
-        return v == 0 ? 0 : 0x100 + 0x10 * v;
+    // A node for v at the tail of to, unless the allocation is refused.
+    bool append(Slot &to, std::uintptr_t v) {
+        const unsigned id = alloc(to.pair, sizeof(list_node));
+        return id != 0 && (to.nodes.push_back({v, id, nullptr}), true);
     }
-    static list_node *node_at(const Slot &s, unsigned pos) {
-        list_node *n = s.lst->head;
-        while (pos-- > 0) {
-            n = n->next;
-        }
-        return n;
-    }
-    // list_clear: the elements first, then the nodes; and list_free but for the record.
-    void clear(Slot &s, bool with) {
-        for (const Node &n : s.nodes) {
-            if (with && !s.sub) {
-                want.push_back({'D', n.elem});
+    bool kept(std::uintptr_t e) { return want.push_back({'P', e, num(ctx)}), E::keeps(e); }
+    // list_clear: the elements first, then the nodes; list_free (record) also
+    // releases the list record, which frees the slot.
+    void clear(Slot &s, bool with, bool record) {
+        for (int pass = with && !s.sub ? 0 : 1; pass < 2; ++pass) {
+            for (const Node &n : s.nodes) {
+                pass == 0 ? want.push_back({'D', n.elem}) : release(s.pair, n.id);
             }
-        }
-        for (const Node &n : s.nodes) {
-            release(s.pair, n.id);
         }
         s.nodes.clear();
-    }
-    // Every record, and both directions of its chain, through the links and
-    // through the handles, sizes and positions.
-    void check() {
-        for (const Slot &s : slots) {
-            const list *l = s.lst;
-            const unsigned n = unsigned(s.nodes.size());
-            if (l == nullptr) {
-                continue;
-            }
-            ZT_CHECK(zt::Heap::id(l) == s.id && l->is_sublist == (s.sub ? 1 : 0));
-            ZT_EQ(l->alloc_fn, allocs[s.pair] != nullptr ? allocs[s.pair] : &malloc);
-            ZT_EQ(l->free_fn, frees[s.pair] != nullptr ? frees[s.pair] : &free);
-            list_iterator it = list_first(l);
-            for (unsigned i = 0; i < n; ++i, it = list_next(it)) {
-                ZT_CHECK(it.node->prev == (i == 0 ? nullptr : node_at(s, i - 1)) &&
-                         zt::Heap::id(it.node) == s.nodes[i].id);
-                ZT_EQ(num(list_get(it)), s.nodes[i].elem);
-                ZT_EQ(num(list_at(l, i)), s.nodes[i].elem);
-                ZT_EQ(num(list_get_item(l, i)), s.nodes[i].elem);
-            }
-            ZT_CHECK(list_end(it) && list_end(list_next(it)) &&
-                     l->tail == (n ? node_at(s, n - 1) : nullptr));
-            it = list_last(l);
-            for (unsigned i = n; i-- > 0; it = list_prev(it)) {
-                ZT_EQ(it.node, node_at(s, i));
-            }
-            ZT_CHECK(list_end(it) && list_end(list_prev(it)) && list_size(l) == n &&
-                     list_empty(l) == (n == 0) && sublist_adaptor(l, nullptr) == nullptr);
-        }
-    }
-    void make_or_free(zt::Input &in, Slot &s) {
-        const bool with = s.lst == nullptr || in.pick(2) != 0;
-        list_free(s.lst, with ? E::free_data : nullptr);
-        if (s.lst != nullptr) {
-            clear(s, with);
+        if (record) {
             release(s.pair, s.id);
             s = Slot{};
-            return;
-        } // and what the unchecked operations make of a NULL list, as their header says
-        ZT_CHECK(list_size(nullptr) == 0 && list_empty(nullptr) == 1 &&
-                 list_count(nullptr, E::pred, ctx) == 0 &&
-                 list_dual_foreach(nullptr, ctx, ctx2, E::dual) == 1 &&
-                 list_foreach_reversed(nullptr, ctx, E::walk) == 1 &&
-                 list_foreach_sep(nullptr, ctx, E::walk, E::sep) == 1 &&
-                 sublist_copy(nullptr) == nullptr &&
-                 sublist_adaptor(nullptr, E::adaptor) == nullptr);
-        const unsigned pair = in.pick(4);
-        refuse(in.pick(2));
-        list *made = list_new(allocs[pair], frees[pair]);
-        const unsigned id = alloc(pair, sizeof(list));
-        ZT_EQ(made == nullptr, id == 0);
-        s = made != nullptr ? Slot{made, id, pair, false, {}} : Slot{};
-    }
-    void add(zt::Input &in, Slot &s, bool at_tail) {
-        const std::uintptr_t e = element(in);
-        refuse(in.pick(2));
-        list *got = (at_tail ? list_add : list_insert)(s.lst, fake(e));
-        const unsigned id = alloc(s.pair, sizeof(list_node));
-        ZT_EQ(got, id == 0 ? nullptr : s.lst);
-        if (id != 0) {
-            s.nodes.insert(at_tail ? s.nodes.end() : s.nodes.begin(), Node{e, id});
         }
     }
-    void remove(zt::Input &in, Slot &s, unsigned how) {
-        const unsigned pos = in.pick(unsigned(s.nodes.size()));
-        list_node *node = node_at(s, pos), *next = node->next;
-        ZT_EQ(how == 0 ? list_remove_node(s.lst, node)
-                       : list_delete(s.lst, node, how == 2 ? E::free_data : nullptr),
-              next);
-        if (how == 2) {
-            want.push_back({'D', s.nodes[pos].elem});
-        }
-        release(s.pair, s.nodes[pos].id);
-        s.nodes.erase(s.nodes.begin() + pos);
-    }
-    void find(zt::Input &in, Slot &s, bool by_key) {
-        const std::uintptr_t k = element(in);
-        unsigned pos = 0;
-        for (; pos < s.nodes.size(); ++pos) {
-            const std::uintptr_t e = s.nodes[pos].elem;
-            if (by_key) {
-                want.push_back({'K', k, e});
-            }
-            if (by_key ? E::key(e) == E::key(k) : e == k) {
-                break;
+    // Every list record, and its chain through the handles both ways, the
+    // positions and the size.
+    void check() {
+        for (Slot &s : slots) {
+            if (const list *l = s.lst) {
+                const unsigned n = unsigned(s.nodes.size());
+                ZT_CHECK(zt::Heap::id(l) == s.id && l->is_sublist == (s.sub ? 1 : 0));
+                ZT_CHECK(l->alloc_fn == (allocs[s.pair] != nullptr ? allocs[s.pair] : &malloc) &&
+                         l->free_fn == (frees[s.pair] != nullptr ? frees[s.pair] : &free));
+                list_iterator it = list_first(l);
+                list_node *prev = nullptr;
+                for (unsigned i = 0; i < n; ++i, prev = it.node, it = list_next(it)) {
+                    const std::uintptr_t e = s.nodes[i].elem;
+                    s.nodes[i].node = it.node;
+                    ZT_CHECK(list_prev(it).node == prev && zt::Heap::id(it.node) == s.nodes[i].id);
+                    ZT_CHECK(num(list_get(it)) == e && num(list_at(l, i)) == e &&
+                             num(list_get_item(l, i)) == e);
+                }
+                ZT_CHECK(list_end(it) && list_end(list_next(it)) && list_end(list_prev(it)) &&
+                         l->tail == prev && list_last(l).node == prev);
+                ZT_CHECK(list_size(l) == n && list_empty(l) == (n == 0) &&
+                         sublist_adaptor(l, nullptr) == nullptr);
             }
         }
-        ZT_EQ(by_key ? list_find(s.lst, fake(k), E::match) : list_find_data(s.lst, fake(k)),
-              pos < s.nodes.size() ? node_at(s, pos) : nullptr);
     }
-    // The walks, with a callback that stops at a chosen visit; list_foreach's
-    // may append to the list it walks, which the walk must then reach. The
-    // unchecked walks take a NULL callback as one that goes on.
+    // The walks, the callback stopping at a chosen visit (list_foreach's may grow
+    // the list, which the walk must reach; a NULL one goes on in the others).
     void walks(zt::Input &in, Slot &s, unsigned how) {
         const int answers[3] = {1, 7, -1};
         cb.stop = in.pick(4);
         cb.go = answers[in.pick(3)];
         cb.grow_at = how == 0 && !s.sub ? in.pick(3) : 0;
         cb.sep_stop = how == 3 ? in.pick(3) : 0;
-        cb.grow = s.lst;
         const unsigned missing = how == 0 ? 0 : in.pick(4); // bit 0: f, bit 1: sep
+        const list_walk_fn f = (missing & 1) != 0 ? nullptr : E::walk;
+        const list_sep_fn sep = (missing & 2) != 0 ? nullptr : E::sep;
+        const int got = how == 0   ? list_foreach(s.lst, ctx, E::walk)
+                        : how == 1 ? list_dual_foreach(s.lst, ctx, ctx2, f ? E::dual : nullptr)
+                        : how == 2 ? list_foreach_reversed(s.lst, ctx, f)
+                                   : list_foreach_sep(s.lst, ctx, f, sep);
         int result = 1;
-        const unsigned n = unsigned(s.nodes.size());
-        for (unsigned i = 0; i < s.nodes.size() && result != 0; ++i) {
-            const std::uintptr_t e = s.nodes[how == 2 ? n - 1 - i : i].elem;
-            if ((missing & 1) == 0) {
+        for (unsigned i = 0, n = unsigned(s.nodes.size()); i < s.nodes.size() && result != 0; ++i) {
+            if (f != nullptr) {
+                const std::uintptr_t e = s.nodes[how == 2 ? n - 1 - i : i].elem;
                 want.push_back(how == 1 ? zt::Ev{'U', num(ctx), num(ctx2), e}
                                         : zt::Ev{'W', num(ctx), e});
                 if (i + 1 == cb.grow_at) {
-                    s.nodes.push_back({0x990, alloc(s.pair, sizeof(list_node))});
+                    append(s, 0x990);
                 }
                 result = i + 1 == cb.stop ? 0 : 1;
             }
-            if (how == 3 && result != 0 && i + 1 < n && (missing & 2) == 0) {
+            if (how == 3 && sep != nullptr && result != 0 && i + 1 < n) {
                 want.push_back({'S', num(ctx), s.nodes[i + 1].id});
                 result = i + 1 == cb.sep_stop ? 0 : 1;
             }
         }
-        const list_walk_fn f = (missing & 1) != 0 ? nullptr : E::walk;
-        ZT_EQ(how == 0 ? list_foreach(s.lst, ctx, E::walk)
-              : how == 1
-                  ? list_dual_foreach(s.lst, ctx, ctx2, (missing & 1) != 0 ? nullptr : E::dual)
-              : how == 2 ? list_foreach_reversed(s.lst, ctx, f)
-                         : list_foreach_sep(s.lst, ctx, f, (missing & 2) != 0 ? nullptr : E::sep),
-              result);
+        ZT_EQ(got, result);
     }
-    void count(zt::Input &in, Slot &s) {
-        const bool all = in.pick(2) == 0;
-        cb.keep = in.raw();
-        unsigned counted = 0;
-        for (const Node &n : s.nodes) {
-            if (!all) {
-                want.push_back({'P', n.elem, num(ctx)});
-            }
-            counted += all || E::keeps(n.elem) ? 1 : 0;
-        }
-        ZT_EQ(list_count(s.lst, all ? nullptr : E::pred, ctx), counted);
-    }
-    // Whole passes of neighbour exchanges until one exchanges nothing; the
-    // nodes stay, the elements move.
-    void sort(Slot &s) {
-        list_sort(s.lst, E::ordered);
-        for (bool sorted = s.nodes.empty(); !sorted;) {
-            sorted = true;
-            for (std::size_t i = 0; i + 1 < s.nodes.size(); ++i) {
-                std::uintptr_t &a = s.nodes[i].elem, &b = s.nodes[i + 1].elem;
-                want.push_back({'O', a, b});
-                if (E::order(a, b) > 0) {
-                    std::swap(a, b);
-                    sorted = false;
-                }
-            }
-        }
-    }
-    // The four sublists and list_copy, into the first free slot.
+    // The four sublists and list_copy, into the first free slot; a failed copier
+    // or node releases all made, with free_data the copies too, the unplaced last.
     void derive(zt::Input &in, Slot &src) {
-        Slot *dst = &slots[0];
-        while (dst->lst != nullptr) {
-            if (++dst == slots + 3) {
-                return;
-            }
+        Slot *dst = std::find_if(slots, slots + 3, [](const Slot &s) { return s.lst == nullptr; });
+        if (dst == slots + 3) {
+            return;
         }
-        const unsigned kind = in.pick(5), n = unsigned(src.nodes.size());
+        const unsigned kind = in.pick(5), n = unsigned(src.nodes.size()), copies = copies_made;
         cb.keep = in.raw();
         cb.copy_fail = kind == 4 ? in.pick(n + 1) : 0;
         const bool with = kind == 4 && in.pick(2) != 0;
         refuse(in.pick(n + 2));
-        unsigned copies = copies_made, calls = 0;
         list *got = kind == 0   ? sublist_create(src.lst, E::pred, ctx)
                     : kind == 1 ? sublist_create_neg(src.lst, E::pred, ctx)
                     : kind == 2 ? sublist_copy(src.lst)
                     : kind == 3 ? sublist_adaptor(src.lst, E::adaptor)
                                 : list_copy(src.lst, E::copier, with ? E::free_data : nullptr);
         Slot made{got, alloc(src.pair, sizeof(list)), src.pair, kind != 4, {}};
-        bool failed = made.id == 0;
-        std::uintptr_t unplaced = 0;
-        for (unsigned i = 0; i < n && !failed; ++i) {
+        for (unsigned i = 0; i < n && made.id != 0; ++i) {
             std::uintptr_t v = src.nodes[i].elem;
-            if (kind <= 1) {
-                want.push_back({'P', v, num(ctx)});
-                if (E::keeps(v) != (kind == 0)) {
-                    continue;
-                }
-            } else if (kind >= 3) {
+            if (kind <= 1 && kept(v) != (kind == 0)) {
+                continue;
+            }
+            if (kind >= 3) {
                 want.push_back({kind == 3 ? 'M' : 'C', v});
-                failed = kind == 4 && ++calls == cb.copy_fail;
-                v = kind == 3 ? E::adapted(v) : E::copy(++copies);
+                v = kind == 3 ? E::adapted(v) : i + 1 == cb.copy_fail ? 0 : E::copy(copies + i + 1);
             }
-            const unsigned id = failed ? 0 : alloc(src.pair, sizeof(list_node));
-            unplaced = failed ? 0 : v;
-            failed = id == 0;
-            made.nodes.push_back({v, id});
-        }
-        if (failed && made.id != 0) {
-            made.nodes.pop_back();
-            clear(made, with);
-            release(made.pair, made.id);
-            if (with && unplaced != 0) {
-                want.push_back({'D', unplaced}); // a copy that never got its node
+            if ((kind == 4 && v == 0) || !append(made, v)) {
+                clear(made, with, true);
+                if (with && v != 0) {
+                    want.push_back({'D', v}); // the copy that never got its node
+                }
             }
         }
-        ZT_EQ(got == nullptr, failed);
-        *dst = failed ? Slot{} : made;
+        ZT_EQ(got == nullptr, made.id == 0);
+        *dst = made.id != 0 ? made : Slot{};
     }
-    // Merges another list into dest.
     void merge(zt::Input &in, Slot &dest) {
         Slot &src = slots[(&dest - slots + 1 + in.pick(2)) % 3];
         if (src.lst == nullptr || (dest.sub && !src.nodes.empty())) {
@@ -337,39 +219,92 @@ struct Model {
         refuse(in.pick(unsigned(src.nodes.size()) + 2));
         list *got = list_merge(dest.lst, src.lst);
         for (const Node &n : src.nodes) {
-            const unsigned id = alloc(dest.pair, sizeof(list_node));
-            if (id == 0) {
+            if (!append(dest, n.elem)) {
                 return ZT_EQ(got, nullptr);
             }
-            dest.nodes.push_back({n.elem, id});
         }
         ZT_EQ(got, dest.lst);
-        clear(src, false);
-        release(src.pair, src.id);
-        src = Slot{};
+        clear(src, false, true);
     }
     void step(zt::Input &in) {
         const unsigned op = in.pick(16);
         Slot &s = slots[in.pick(3)];
         cb = {};
-        if (op == 0 || s.lst == nullptr) {
-            make_or_free(in, s);
-        } else if (op == 1) {
+        cb.grow = s.lst;
+        if (s.lst == nullptr) { // a new list, after what the unchecked operations make of NULL
+            list_free(nullptr, E::free_data);
+            ZT_CHECK(list_size(nullptr) == 0 && list_empty(nullptr) == 1 &&
+                     list_count(nullptr, E::pred, ctx) == 0 &&
+                     list_dual_foreach(nullptr, ctx, ctx2, E::dual) == 1 &&
+                     list_foreach_reversed(nullptr, ctx, E::walk) == 1 &&
+                     list_foreach_sep(nullptr, ctx, E::walk, E::sep) == 1 &&
+                     sublist_copy(nullptr) == nullptr &&
+                     sublist_adaptor(nullptr, E::adaptor) == nullptr);
+            const unsigned pair = in.pick(4);
+            refuse(in.pick(2));
+            list *made = list_new(allocs[pair], frees[pair]);
+            const unsigned id = alloc(pair, sizeof(list));
+            ZT_EQ(made == nullptr, id == 0);
+            s = made != nullptr ? Slot{made, id, pair, false, {}} : Slot{};
+        } else if (op <= 1) {
             const bool with = in.pick(2) != 0;
-            list_clear(s.lst, with ? E::free_data : nullptr);
-            clear(s, with);
+            (op == 0 ? list_free : list_clear)(s.lst, with ? E::free_data : nullptr);
+            clear(s, with, op == 0);
         } else if ((op == 2 || op == 3) && !s.sub && s.nodes.size() < 40) {
-            add(in, s, op == 2);
+            const std::uintptr_t e = elements[in.pick(4)];
+            refuse(in.pick(2));
+            list *got = (op == 2 ? list_add : list_insert)(s.lst, fake(e));
+            const unsigned id = alloc(s.pair, sizeof(list_node));
+            ZT_EQ(got, id == 0 ? nullptr : s.lst);
+            if (id != 0) {
+                s.nodes.insert(op == 2 ? s.nodes.end() : s.nodes.begin(), Node{e, id, nullptr});
+            }
         } else if ((op == 4 || op == 5) && !s.nodes.empty() && (op == 4 || !s.sub)) {
-            remove(in, s, op == 4 ? 0 : 1 + in.pick(2));
-        } else if (op == 6 || op == 7) {
-            find(in, s, op == 7);
+            const unsigned how = op == 4 ? 0 : 1 + in.pick(2), n = unsigned(s.nodes.size());
+            const unsigned pos = in.pick(n);
+            list_node *node = s.nodes[pos].node,
+                      *next = pos + 1 < n ? s.nodes[pos + 1].node : nullptr;
+            ZT_EQ(how == 0 ? list_remove_node(s.lst, node)
+                           : list_delete(s.lst, node, how == 2 ? E::free_data : nullptr),
+                  next);
+            if (how == 2) {
+                want.push_back({'D', s.nodes[pos].elem});
+            }
+            release(s.pair, s.nodes[pos].id);
+            s.nodes.erase(s.nodes.begin() + pos);
+        } else if (op == 6 || op == 7) { // list_find_data, list_find
+            const std::uintptr_t k = elements[in.pick(4)];
+            auto hit = [&](std::uintptr_t e) {
+                return op == 7 ? (want.push_back({'K', k, e}), E::key(e) == E::key(k)) : e == k;
+            };
+            unsigned pos = 0;
+            while (pos < s.nodes.size() && !hit(s.nodes[pos].elem)) {
+                ++pos;
+            }
+            ZT_EQ(op == 7 ? list_find(s.lst, fake(k), E::match) : list_find_data(s.lst, fake(k)),
+                  pos < s.nodes.size() ? s.nodes[pos].node : nullptr);
         } else if (op >= 8 && op <= 11) {
             walks(in, s, op - 8);
         } else if (op == 12) {
-            count(in, s);
+            const bool all = in.pick(2) == 0;
+            cb.keep = in.raw();
+            unsigned counted = 0;
+            for (const Node &n : s.nodes) {
+                counted += all || kept(n.elem) ? 1 : 0;
+            }
+            ZT_EQ(list_count(s.lst, all ? nullptr : E::pred, ctx), counted);
         } else if (op == 13) {
-            sort(s);
+            // Whole passes of neighbour exchanges until one exchanges nothing;
+            // the nodes stay, the elements move.
+            list_sort(s.lst, E::match);
+            for (bool sorted = s.nodes.empty(); !sorted;) {
+                sorted = true;
+                for (std::size_t i = 0; i + 1 < s.nodes.size(); ++i) {
+                    std::uintptr_t &a = s.nodes[i].elem, &b = s.nodes[i + 1].elem;
+                    want.push_back({'K', a, b});
+                    sorted = E::order(b, a) > 0 ? (std::swap(a, b), false) : sorted;
+                }
+            }
         } else if (op == 14) {
             derive(in, s);
         } else if (op == 15) {
