@@ -235,10 +235,8 @@ TEST(Contract, SortsCompareAsWorkedOutByHand) {
         int key;
         Rec *next;
     } b1{1, nullptr}, c{2, nullptr}, b2{1, nullptr};
-    List s;
-    List_makeList(&s, offsetof(Rec, next), [](const void *p, const void *q) {
-        return static_cast<const Rec *>(p)->key - static_cast<const Rec *>(q)->key;
-    });
+    List s; // by_key reads a record's first member, its key
+    List_makeList(&s, offsetof(Rec, next), by_key);
     for (Rec *r : {&b1, &c, &b2}) {
         List_insertLast(&s, r);
     }

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <string>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -36,8 +37,9 @@ struct Heap {
     static inline unsigned refuse_at = 0, serial = 0; // the n-th allocation from now is refused
     static void refuse(unsigned n) { refuse_at = n; } // (0: none); serial: the last block's id
     static unsigned next_id() { return serial + 1; }  // the id of the next block
-    static unsigned live();                           // blocks handed out and not released
-    static unsigned id(const void *block);            // a live block's id, else 0
+    static std::unordered_map<const void *, unsigned> &blocks(); // the live blocks' ids
+    static unsigned live() { return unsigned(blocks().size()); }
+    static unsigned id(const void *block) { return blocks().contains(block) ? blocks()[block] : 0; }
 };
 
 // An allocator pair for the generic list (source '1'), over the same tracker.
