@@ -1,42 +1,38 @@
 // Model of the stateless utilities: CRC-16/XMODEM computed bit by bit from
 // the polynomial (no table), the search maps as plain scans of random tables,
-// and aligned allocation against what posix_memalign accepts.
+// and aligned allocation against what posix_memalign accepts. Every operation
+// checks itself.
 #include <libzuc/crc16.h>
 #include <libzuc/searchmap.h>
 #include <libzuc/zucmem.h>
 
 #include "model.h"
 
-#include <vector>
+#include <algorithm>
+#include <array>
 
 namespace {
 
-std::uint16_t crc_bitwise(const std::vector<std::uint8_t> &bytes) {
-    unsigned crc = 0;
-    for (std::uint8_t b : bytes) {
-        crc ^= unsigned(b) << 8;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 0x8000) != 0 ? (crc << 1) ^ 0x1021 : crc << 1;
-        }
-    }
-    return std::uint16_t(crc);
-}
-
+// The CRC of the bytes computed directly, and by the library at once and
+// byte by byte; with the CRC appended, the CRC is 0.
 void crc(zt::Input &in) {
     std::vector<std::uint8_t> bytes(in.pick(3) == 0 ? 0 : in.raw() % 64);
     for (auto &b : bytes) {
         b = std::uint8_t(in.raw());
     }
-    std::uint16_t got = std::uint16_t(in.raw() * 257); // never read
+    std::uint16_t got = std::uint16_t(in.raw() * 257), running = 0; // got is never read
     zuclib_crc16Calc(bytes.empty() ? nullptr : bytes.data(), &got, std::uint32_t(bytes.size()));
-    ZT_EQ(got, crc_bitwise(bytes));
-    std::uint16_t running = 0; // the same, byte by byte, and the CRC appended checks to 0
+    unsigned want = 0;
     for (std::uint8_t b : bytes) {
         zuclib_crc16Update(b, &running);
+        want ^= unsigned(b) << 8;
+        for (int bit = 0; bit < 8; ++bit) {
+            want = (want & 0x8000) != 0 ? (want << 1) ^ 0x1021 : want << 1;
+        }
     }
+    ZT_EQ(got, std::uint16_t(want));
     ZT_EQ(running, got);
-    bytes.push_back(std::uint8_t(got >> 8));
-    bytes.push_back(std::uint8_t(got));
+    bytes.insert(bytes.end(), {std::uint8_t(got >> 8), std::uint8_t(got)});
     zuclib_crc16Calc(bytes.data(), &got, std::uint32_t(bytes.size()));
     ZT_EQ(got, 0);
 }
@@ -56,33 +52,24 @@ void maps(zt::Input &in) {
     keyed.push_back({ZUCLIB_UINT_UINT_MAP_END, 0});
     named.push_back({nullptr, 0});
     const std::uint32_t wanted = numbers[in.pick(5)];
-    std::uint32_t value = ZUCLIB_UINT_UINT_MAP_END;
-    for (const auto &e : keyed) {
-        if (e.key == ZUCLIB_UINT_UINT_MAP_END || e.key == wanted) {
-            value = e.key == wanted && e.key != ZUCLIB_UINT_UINT_MAP_END ? e.value : value;
-            break;
-        }
-    }
-    const char *name = nullptr;
-    for (const auto &e : named) {
-        if (e.str == nullptr || e.value == wanted) {
-            name = e.str;
-            break;
-        }
-    }
-    ZT_EQ(zuclib_search_uint_uint_map(keyed.data(), wanted), value);
-    ZT_EQ(zuclib_search_str_uint_map(named.data(), wanted), name);
+    const auto k = std::find_if(keyed.begin(), keyed.end(), [&](const auto &e) {
+        return e.key == ZUCLIB_UINT_UINT_MAP_END || e.key == wanted;
+    });
+    const auto s = std::find_if(named.begin(), named.end(), [&](const auto &e) {
+        return e.str == nullptr || e.value == wanted;
+    });
+    ZT_EQ(zuclib_search_uint_uint_map(keyed.data(), wanted),
+          k->key == ZUCLIB_UINT_UINT_MAP_END ? ZUCLIB_UINT_UINT_MAP_END : k->value);
+    ZT_EQ(zuclib_search_str_uint_map(named.data(), wanted), s->str);
 }
 
 // Even alignments only (an odd one aborts); posix_memalign takes powers of
 // two from the pointer size up and refuses the others with a NULL result.
 void aligned(zt::Input &in) {
     static const unsigned alignments[] = {sizeof(void *), 16, 4096, 0, 2, 6, 24};
-    const unsigned a = alignments[in.pick(7)];
-    const unsigned size = in.pick(3) * 50;
-    const bool refused = in.pick(2) != 0;
+    const unsigned a = alignments[in.pick(7)], size = in.pick(3) * 50;
+    const unsigned refused = in.pick(2), id = zt::Heap::next_id();
     const bool valid = a >= sizeof(void *) && (a & (a - 1)) == 0;
-    const unsigned id = zt::Heap::next_id();
     void *got = zt::refusing(refused, [&] { return zu_memalign(a, size); });
     const std::vector<zt::Ev> calls = zt::made({{'p', size}}, refused, id, valid);
     ZT_EVENTS(calls);
@@ -93,13 +80,9 @@ void aligned(zt::Input &in) {
     ZT_EVENTS(got == nullptr ? std::vector<zt::Ev>{} : std::vector<zt::Ev>{{'F', 'f', id}});
 }
 
-// Stateless: every operation checks itself.
 struct Model {
     std::vector<zt::Ev> want;
-    void step(zt::Input &in) {
-        const unsigned op = in.pick(3);
-        (op == 0 ? crc : op == 1 ? maps : aligned)(in);
-    }
+    void step(zt::Input &in) { std::array{crc, maps, aligned}[in.pick(3)](in); }
     void check() {}
 };
 
