@@ -30,43 +30,39 @@ const Family families[] = {{"llist", model_llist, 2},
                            {"slidingaverage", model_slidingaverage, 3},
                            {"utilities", model_utilities, 3}};
 
-// Runs the bytes, then (with depth > 0) every sequence of depth operations
-// after them; returns the number of runs.
-unsigned run(const Family &f, const std::string &bytes, unsigned depth) {
+// Runs the bytes, then every sequence of depth operations after them; returns the runs.
+unsigned run(const Family &f, const std::vector<std::uint8_t> &bytes, unsigned depth) {
     std::vector<unsigned> digits, bases;
     unsigned runs = 0;
     do {
-        zt::Input in(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(),
-                     depth > 0 ? &digits : nullptr, &bases, depth);
+        zt::Input in(bytes.data(), bytes.size(), depth > 0 ? &digits : nullptr, &bases, depth);
         zt::current = &in;
         f.run(in);
         ++runs;
     } while (depth > 0 && zt::Input::advance(digits, bases));
-    zt::current = nullptr;
     return runs;
 }
 
 class Replay : public ::testing::TestWithParam<Family> {};
 
-// Each corpus file, and every operation after it; every sequence of a few
-// operations from the start; random runs. Under valgrind (ZUC_REPLAY_QUICK)
-// only the corpus files and a few random runs.
+// Every sequence of a few operations; each corpus file, and every operation after it; random
+// runs. Under valgrind (ZUC_REPLAY_QUICK) only the corpus files and a few random runs.
 TEST_P(Replay, CorpusEveryShortSequenceAndRandomRuns) {
     const Family &f = GetParam();
     const bool quick = std::getenv("ZUC_REPLAY_QUICK") != nullptr;
     const auto start = zt::Input::operations;
-    unsigned files = 0, sequences = quick ? 0 : run(f, "", f.depth);
+    unsigned files = 0, sequences = quick ? 0 : run(f, {}, f.depth);
     for (const auto &entry :
          std::filesystem::directory_iterator(std::filesystem::path(ZUC_CORPUS_DIR) / f.name)) {
         std::ifstream file(entry.path(), std::ios::binary);
-        sequences += run(f, std::string(std::istreambuf_iterator<char>(file), {}), quick ? 0 : 1);
+        sequences += run(f, {std::istreambuf_iterator<char>(file), {}}, quick ? 0 : 1);
         ++files;
     }
     std::mt19937 random(20261206u);
     const unsigned runs = quick ? 20 : 2000;
     for (unsigned r = 0; r < runs; ++r) {
-        std::string bytes(std::uniform_int_distribution<std::size_t>(1, 300)(random), '\0');
-        std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<char>(random()); });
+        std::vector<std::uint8_t> bytes(std::uniform_int_distribution<std::size_t>(1, 300)(random));
+        std::generate(bytes.begin(), bytes.end(), [&] { return std::uint8_t(random()); });
         run(f, bytes, 0);
     }
     std::printf("%s: %u corpus files, %u enumerated sequences (%u operations from the start, "
