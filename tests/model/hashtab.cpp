@@ -13,8 +13,6 @@
 
 namespace {
 
-using zt::num;
-
 const std::uint32_t keys[6] = {0, 1, 2, 0, 1, 2};
 void *const user = zt::fake(0x5EED);
 unsigned mode; // how the hash callback hashes
@@ -24,11 +22,11 @@ unsigned hash_of(const void *key, unsigned size) {
     return mode == 0 ? id(key) * 2654435761u : mode == 1 ? 77 : HashTab_hashMem(key, size, 4);
 }
 unsigned hash(const void *key, unsigned size) {
-    zt::log().push_back({'H', num(key), size});
+    zt::log().push_back({'H', zt::num(key), size});
     return hash_of(key, size);
 }
 int equal(const void *key, const void *stored) {
-    zt::log().push_back({'E', num(key), num(stored)});
+    zt::log().push_back({'E', zt::num(key), zt::num(stored)});
     return id(key) == id(stored) ? int(id(key)) - 7 : 0; // any non-zero means equal
 }
 // The smallest prime not below 2 * capacity + 1 (odd, so odd divisors do).
@@ -43,13 +41,11 @@ auto fields(const HashTab &t) {
     return std::tuple(t.hash, t.equal, t.count, t.capacity, t.tableSize, t.buckets, t.freeList,
                       t.table, t.userData);
 }
-
 struct Entry {
     const std::uint32_t *key;
     unsigned bucket;
     void *value;
 };
-
 struct Model {
     HashTab t{};
     bool ready = false;
@@ -61,41 +57,16 @@ struct Model {
     unsigned chain(const void *key) { return hash_of(key, t.tableSize) % t.tableSize; }
     // Lookup, store and delete see the newest entry of an equal key in the key's chain.
     std::vector<Entry>::iterator find(const std::uint32_t *key) {
-        want.push_back({'H', num(key), t.tableSize});
+        want.push_back({'H', zt::num(key), t.tableSize});
         for (auto e = entries.rbegin(); e != entries.rend(); ++e) {
             if (chain(e->key) == chain(key)) {
-                want.push_back({'E', num(key), num(e->key)});
+                want.push_back({'E', zt::num(key), zt::num(e->key)});
                 if (*e->key == *key) {
                     return std::prev(e.base());
                 }
             }
         }
         return entries.end();
-    }
-    // Small tables, and capacities past the 32-bit limits: 0 and those are
-    // refused with a zero record before anything is allocated. (The largest
-    // allowed is left to the contract test: its prime search is slow on the target.)
-    void init(zt::Input &in) {
-        constexpr unsigned most = HASHTAB_MAX_CAPACITY;
-        static const unsigned capacities[] = {
-            1, 2, 3, 5, 10, 0, most + 1, UINT32_MAX / 2 + 1, UINT32_MAX};
-        capacity = capacities[in.pick(9)];
-        const unsigned refused = in.pick(3);
-        mode = in.pick(3);
-        const bool fits = capacity != 0 && capacity <= most;
-        pool = zt::Heap::next_id();
-        want = zt::made({{'m', capacity * sizeof(HashTabBucket)},
-                         {'c', (fits ? prime_size(capacity) : 0) * sizeof(void *)}},
-                        refused, pool, fits);
-        ready = zt::whole(want);
-        std::memset(&t, 0xA5, sizeof t);
-        ZT_EQ(zt::refusing(refused, [&] { return HashTab_init(&t, hash, equal, capacity, user); }),
-              int(ready));
-        ZT_CHECK(ready || (t.buckets == nullptr && t.table == nullptr));
-        ZT_CHECK(fits || fields(t) == fields(HashTab{}));
-        entries.clear();
-        free.resize(ready ? capacity : 0); // the first store takes the last bucket
-        std::iota(free.begin(), free.end(), 0u);
     }
     void step(zt::Input &in) {
         const unsigned op = in.pick(6);
@@ -107,16 +78,37 @@ struct Model {
                 h ^= shift < 32 ? std::uint32_t(bytes[i]) << shift : 0;
             }
             const unsigned sizes[] = {1, 11, 0x80000001u, UINT32_MAX, in.u32() | 1};
-            const unsigned size =
-                bytes.empty() && in.pick(2) == 0 ? 0 : sizes[in.pick(5)]; // 0 unused
+            const unsigned size = bytes.empty() && in.pick(2) == 0 ? 0 : sizes[in.pick(5)];
             return ZT_EQ(HashTab_hashMem(bytes.data(), size, unsigned(bytes.size())),
                          bytes.empty() ? 0 : h % size);
         }
         if (!ready) {
-            return init(in);
+            // Small tables, and 0 and sizes past the 32-bit limits: a zero record, no allocation.
+            // (The largest allowed is left to the contract test: it is slow on the target.)
+            constexpr unsigned most = HASHTAB_MAX_CAPACITY;
+            static const unsigned capacities[] = {
+                1, 2, 3, 5, 10, 0, most + 1, UINT32_MAX / 2 + 1, UINT32_MAX};
+            capacity = capacities[in.pick(9)];
+            const unsigned refused = in.pick(3);
+            mode = in.pick(3);
+            const bool fits = capacity != 0 && capacity <= most;
+            pool = zt::Heap::next_id();
+            want = zt::made({{'m', capacity * sizeof(HashTabBucket)},
+                             {'c', (fits ? prime_size(capacity) : 0) * sizeof(void *)}},
+                            refused, pool, fits);
+            ready = zt::whole(want);
+            std::memset(&t, 0xA5, sizeof t);
+            const auto init = [&] { return HashTab_init(&t, hash, equal, capacity, user); };
+            ZT_EQ(zt::refusing(refused, init), int(ready));
+            ZT_CHECK(ready || (t.buckets == nullptr && t.table == nullptr));
+            ZT_CHECK(fits || fields(t) == fields(HashTab{}));
+            entries.clear();
+            free.resize(ready ? capacity : 0); // the first store takes the last bucket
+            std::iota(free.begin(), free.end(), 0u);
+            return;
         }
         const std::uint32_t *const key = &keys[in.pick(6)];
-        void *const values[] = {nullptr, zt::fake(num(key) + 1), zt::fake(num(key) + 2)};
+        void *const values[] = {nullptr, zt::fake(zt::num(key) + 1), zt::fake(zt::num(key) + 2)};
         void *const value = op == 1 ? values[in.pick(3)] : nullptr;
         const bool full = op == 1 && entries.size() == capacity; // refused with no callback call
         const auto e = op == 0 || full ? entries.end() : find(key);
@@ -129,7 +121,7 @@ struct Model {
         } else if (op == 1) { // a key present with a value is refused too
             ZT_EQ(HashTab_store(&t, key, value), !full && found == nullptr ? 1 : 0);
             if (!full && found == nullptr) {
-                want.push_back({'H', num(key), t.tableSize});
+                want.push_back({'H', zt::num(key), t.tableSize});
                 entries.push_back({key, free.back(), value});
                 free.pop_back();
             }
@@ -151,8 +143,8 @@ struct Model {
         }
         ZT_CHECK(t.hash == hash && t.equal == equal && t.userData == user &&
                  t.count == entries.size() && t.capacity == capacity &&
-                 t.tableSize == prime_size(capacity));
-        ZT_CHECK(zt::Heap::id(t.buckets) == pool && zt::Heap::id(t.table) == pool + 1);
+                 t.tableSize == prime_size(capacity) && zt::Heap::id(t.buckets) == pool &&
+                 zt::Heap::id(t.table) == pool + 1);
         std::vector<std::vector<unsigned>> lists(t.tableSize); // bucket numbers
         for (auto e = entries.rbegin(); e != entries.rend(); ++e) {
             lists[chain(e->key)].push_back(e->bucket);
