@@ -28,8 +28,7 @@ struct Model {
             static const unsigned counts[] = {1, 2, 3, 7, 65537, 1, g - 1, 65536, 2, m, g};
             static const unsigned sizes[] = {1, 4, 6, 16, 65535, m, 1, 65536, 1u << 31, 2, 1};
             const unsigned shape = in.pick(11), refused = in.pick(4); // the last four do not fit
-            n = counts[shape];
-            size = sizes[shape];
+            n = counts[shape], size = sizes[shape];
             id = zt::Heap::next_id();
             pool = zt::refusing(refused, [&] { return mempool_create(n, size); });
             want = zt::made(
@@ -68,9 +67,8 @@ struct Model {
     void check() {
         if (pool != nullptr) {
             ZT_CHECK(pool->nelements == n && pool->elementsize == size &&
-                     pool->nallocated == held.size());
-            ZT_CHECK(zt::Heap::id(pool) == id && zt::Heap::id(pool->elements) == id + 1 &&
-                     zt::Heap::id(pool->stack) == id + 2);
+                     pool->nallocated == held.size() && zt::Heap::id(pool) == id &&
+                     zt::Heap::id(pool->elements) == id + 1 && zt::Heap::id(pool->stack) == id + 2);
             for (unsigned s = 0; s < n; ++s) {
                 ZT_EQ(pool->stack[s], s < held.size() ? nullptr : element(slots[s]));
             }

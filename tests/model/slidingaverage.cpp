@@ -1,7 +1,6 @@
-// Model of the sliding average, both forms: the ring slot by slot, the
-// next slot and the number of samples held, which end at the slot before it.
-// The mean, the weighted mean and the variance are computed from their
-// definitions and compared exactly.
+// Model of the sliding average, both forms: the ring slot by slot, the next
+// slot and the number of samples held, which end before it. The statistics
+// are computed from their definitions and compared exactly.
 #include <libzuc/slidingaverage.h>
 
 #include "model.h"
@@ -69,9 +68,8 @@ struct Model {
         std::memcpy(&r, static_cast<void *>(p), sizeof r);
         const unsigned max = unsigned(ring.size());
         std::uint64_t sum = 0, weighted = 0;
-        for (unsigned i = 0; i < n; ++i) { // oldest first
-            sum += ring[(write + max - n + i) % max];
-            weighted += std::uint64_t{ring[(write + max - n + i) % max]} * (i + 1);
+        for (unsigned i = 1; i <= n; ++i) { // newest first, weighing each newer sample once more
+            weighted += sum += ring[(write + max - i) % max];
         }
         const double mean = n == 0 ? 0.0 : double(sum) / n;
         ZT_CHECK(r.sum == sum && r.entries == n && r.maxEntries == max && r.writeIndex == write);
@@ -82,9 +80,8 @@ struct Model {
         ZT_EQ(SlidingAverage_GetAverage(p), mean);
         ZT_EQ(SlidingAverage_GetWeightedAverage(p),
               n == 0 ? 0.0 : double(weighted) / (n * (n + 1.0) / 2));
-        // The variance of a full window: distances from the truncated mean,
-        // squared in double and truncated, summed in 128 bits from two
-        // halves; one that does not fit in 32 bits saturates.
+        // The variance of a full window: distances from the truncated mean, squared in double
+        // and truncated, summed in 128 bits (two halves), saturated to 32 bits.
         const auto m = std::uint32_t(mean);
         std::uint64_t low = 0, high = 0;
         for (std::uint32_t s : ring) {

@@ -70,8 +70,7 @@ struct Model {
             ZT_EQ(zuqueue_get(q), zt::fake(taken < added.size() ? added[taken++] : 0));
         }
     }
-    // The record, the buffer past the queue, and the queued elements oldest
-    // first from read_index + 1.
+    // The record, the slots oldest first from read_index + 1, the buffer past the queue.
     void check() {
         if (q == nullptr) {
             return;
@@ -80,11 +79,10 @@ struct Model {
         ZT_CHECK(q->capacity == capacity && q->count == added.size() - taken &&
                  q->write_index == (capacity - 1 + added.size()) % ring &&
                  q->read_index == (capacity - 1 + taken) % ring);
-        ZT_CHECK(in_place ? q->members == reinterpret_cast<void **>(&buf.record + 1)
+        ZT_CHECK(in_place ? q->members == reinterpret_cast<void **>(&buf.record + 1) &&
+                                std::all_of(buf.bytes + sizeof(zuqueue) + capacity * sizeof(void *),
+                                            std::end(buf.bytes), [](auto b) { return b == 0xEE; })
                           : zt::Heap::id(q) == id && zt::Heap::id(q->members) == id + 1);
-        ZT_CHECK(!in_place ||
-                 std::all_of(buf.bytes + sizeof(zuqueue) + capacity * sizeof(void *),
-                             std::end(buf.bytes), [](unsigned char b) { return b == 0xEE; }));
         for (std::size_t i = taken; i < taken + capacity; ++i) {
             ZT_EQ(zt::num(q->members[i % capacity]), i < added.size() ? added[i] : 0);
         }
