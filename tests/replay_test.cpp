@@ -1,6 +1,5 @@
-// Every family's model, replayed in every build: the fuzzer's seed corpus,
-// every operation sequence up to a small length, and seeded random runs. A
-// difference stops the program with the input that shows it (see model.h).
+// Every family's model, replayed in every build: the fuzzer's seed corpus, every short operation
+// sequence and seeded random runs. A difference stops the program with its input (see model.h).
 #include "model.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,6 @@
-// Model of the hash table: its entries in order of storing, each in the pool
-// bucket it took, and the free buckets as a stack. Keys are ids, equal ones
-// behind different pointers; the hash callback spreads, collides all, or uses
-// HashTab_hashMem. Every callback call is predicted with its arguments.
+// Model of the hash table: the entries in order of storing, each in the pool bucket it took,
+// and the free buckets as a stack. Keys are ids, equal ones behind different pointers; the hash
+// callback spreads, collides all or uses HashTab_hashMem. Every call predicted with arguments.
 #include <libzuc/hashtab.h>
 
 #include "model.h"

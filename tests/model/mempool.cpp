@@ -1,6 +1,5 @@
-// Model of the memory pool: its stack array slot by slot (NULL below
-// nallocated, the free elements from there up) and the bytes each element's
-// last user left in it (the model writes into every element it holds).
+// Model of the memory pool: the stack slot by slot (NULL below nallocated, free elements above),
+// and the bytes each element's last user left in it (the model fills every element it holds).
 #include <libzuc/mempool.h>
 
 #include "model.h"
@@ -46,10 +45,9 @@ struct Model {
             want = {{'F', 'f', id + 2}, {'F', 'f', id + 1}, {'F', 'f', id}};
         } else if (op == 1) { // the element on top of the stack, holding what its last user left
             auto *got = static_cast<std::uint8_t *>(mempool_alloc(pool));
-            const bool exhausted = held.size() == n;
-            ZT_EQ(got, exhausted ? nullptr : element(slots[held.size()]));
-            if (!exhausted) {
-                const unsigned e = slots[held.size()];
+            const unsigned e = held.size() < n ? slots[held.size()] : n; // n: none left
+            ZT_EQ(got, e < n ? element(e) : nullptr);
+            if (e < n) {
                 ZT_EQ(unsigned(std::count(got, got + size, content[e])), size);
                 content[e] = std::uint8_t(in.raw() | 1);
                 std::memset(got, content[e], size);

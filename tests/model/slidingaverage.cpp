@@ -1,6 +1,5 @@
-// Model of the sliding average, both forms: the ring slot by slot, the next
-// slot and the number of samples held, which end before it. The statistics
-// are computed from their definitions and compared exactly.
+// Model of the sliding average, both forms: the ring slot by slot, the next slot and the number of
+// samples held, which end before it; the statistics from their definitions, compared exactly.
 #include <libzuc/slidingaverage.h>
 
 #include "model.h"
@@ -68,7 +67,7 @@ struct Model {
         std::memcpy(&r, static_cast<void *>(p), sizeof r);
         const unsigned max = unsigned(ring.size());
         std::uint64_t sum = 0, weighted = 0;
-        for (unsigned i = 1; i <= n; ++i) { // newest first, weighing each newer sample once more
+        for (unsigned i = 1; i <= n; ++i) { // newest first, in n running sums; the oldest in 1
             weighted += sum += ring[(write + max - i) % max];
         }
         const double mean = n == 0 ? 0.0 : double(sum) / n;

@@ -1,6 +1,5 @@
-// Model of the stateless utilities, each operation checking itself: CRC-16/XMODEM
-// bit by bit from the polynomial (no table), the search maps as plain scans of
-// random tables, and aligned allocation against what posix_memalign accepts.
+// Model of the stateless utilities, each operation checked at once: CRC-16/XMODEM bit by bit (no
+// table), the search maps as plain scans, and aligned allocation as posix_memalign accepts it.
 #include <libzuc/crc16.h>
 #include <libzuc/searchmap.h>
 #include <libzuc/zucmem.h>
@@ -49,9 +48,8 @@ void maps(zt::Input &in) {
     const auto k = std::find_if(keyed.begin(), keyed.end(), [&](const auto &e) {
         return e.key == ZUCLIB_UINT_UINT_MAP_END || e.key == wanted;
     });
-    const auto s = std::find_if(named.begin(), named.end(), [&](const auto &e) {
-        return e.str == nullptr || e.value == wanted;
-    });
+    const auto s = std::find_if(named.begin(), named.end(),
+                                [&](auto &e) { return e.str == nullptr || e.value == wanted; });
     ZT_EQ(zuclib_search_uint_uint_map(keyed.data(), wanted),
           k->key == ZUCLIB_UINT_UINT_MAP_END ? ZUCLIB_UINT_UINT_MAP_END : k->value);
     ZT_EQ(zuclib_search_str_uint_map(named.data(), wanted), s->str);
