@@ -1,10 +1,10 @@
-// Every family's model, replayed in every build: the fuzzer's seed corpus,
-// every operation sequence up to a small length, and seeded random runs. A
-// difference stops the program with the input that shows it (see model.h).
+// Every family's model, replayed in every build: the fuzzer's seed corpus, every short operation
+// sequence and seeded random runs. A difference stops the program with its input (see model.h).
 #include "model.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,63 +17,51 @@ struct Family {
     const char *name;
     void (*run)(zt::Input &);
     unsigned depth; // every sequence of this many operations is run
+    friend void PrintTo(const Family &f, std::ostream *out) { *out << f.name; }
 };
 
-const Family families[] = {
-    {"llist", model_llist, 2},
-    {"slist", model_slist, 2},
-    {"dlist", model_dlist, 2},
-    {"hashtab", model_hashtab, 2},
-    {"mempool", model_mempool, 2},
-    {"zuqueue", model_zuqueue, 3},
-    {"slidingaverage", model_slidingaverage, 3},
-    {"utilities", model_utilities, 3},
-};
+const Family families[] = {{"llist", model_llist, 2},
+                           {"slist", model_slist, 2},
+                           {"dlist", model_dlist, 2},
+                           {"hashtab", model_hashtab, 2},
+                           {"mempool", model_mempool, 2},
+                           {"zuqueue", model_zuqueue, 3},
+                           {"slidingaverage", model_slidingaverage, 3},
+                           {"utilities", model_utilities, 3}};
 
-// Runs the bytes, then (with depth > 0) every sequence of depth operations
-// after them; returns the number of runs.
-unsigned run(const Family &f, const std::string &bytes, unsigned depth) {
-    const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.data());
-    unsigned runs = 0;
+// Runs the bytes, then every sequence of depth operations after them; returns the runs.
+unsigned run(const Family &f, const std::vector<std::uint8_t> &bytes, unsigned depth) {
     std::vector<unsigned> digits, bases;
+    unsigned runs = 0;
     do {
-        zt::Input in(data, bytes.size(), depth > 0 ? &digits : nullptr, &bases, depth);
+        zt::Input in(bytes.data(), bytes.size(), depth > 0 ? &digits : nullptr, &bases, depth);
         zt::current = &in;
         f.run(in);
         ++runs;
     } while (depth > 0 && zt::Input::advance(digits, bases));
-    zt::current = nullptr;
     return runs;
-}
-
-void PrintTo(const Family &f, std::ostream *out) {
-    *out << f.name;
 }
 
 class Replay : public ::testing::TestWithParam<Family> {};
 
-// Each corpus file, and every operation after it; every sequence of a few
-// operations from the start; random runs. Under valgrind (ZUC_REPLAY_QUICK)
-// only the corpus files and a few random runs.
+// Every sequence of a few operations; each corpus file, and every operation after it; random
+// runs. Under valgrind (ZUC_REPLAY_QUICK) only the corpus files and a few random runs.
 TEST_P(Replay, CorpusEveryShortSequenceAndRandomRuns) {
     const Family &f = GetParam();
     const bool quick = std::getenv("ZUC_REPLAY_QUICK") != nullptr;
     const auto start = zt::Input::operations;
-    unsigned files = 0, sequences = 0;
+    unsigned files = 0, sequences = quick ? 0 : run(f, {}, f.depth);
     for (const auto &entry :
          std::filesystem::directory_iterator(std::filesystem::path(ZUC_CORPUS_DIR) / f.name)) {
         std::ifstream file(entry.path(), std::ios::binary);
-        sequences += run(f, std::string(std::istreambuf_iterator<char>(file), {}), quick ? 0 : 1);
+        sequences += run(f, {std::istreambuf_iterator<char>(file), {}}, quick ? 0 : 1);
         ++files;
     }
-    sequences += quick ? 0 : run(f, "", f.depth);
     std::mt19937 random(20261206u);
     const unsigned runs = quick ? 20 : 2000;
     for (unsigned r = 0; r < runs; ++r) {
-        std::string bytes(std::uniform_int_distribution<std::size_t>(1, 300)(random), '\0');
-        for (char &b : bytes) {
-            b = static_cast<char>(random());
-        }
+        std::vector<std::uint8_t> bytes(std::uniform_int_distribution<std::size_t>(1, 300)(random));
+        std::generate(bytes.begin(), bytes.end(), [&] { return std::uint8_t(random()); });
         run(f, bytes, 0);
     }
     std::printf("%s: %u corpus files, %u enumerated sequences (%u operations from the start, "

@@ -1,11 +1,12 @@
-// Model of the memory pool: its stack array slot by slot (the free elements
-// from nallocated up, NULL below) and the bytes each element's last user left
-// in it (the model writes into every element it holds).
+// Model of the memory pool: the stack slot by slot (NULL below nallocated, free elements above),
+// and the bytes each element's last user left in it (the model fills every element it holds).
 #include <libzuc/mempool.h>
 
 #include "model.h"
 
+#include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -13,14 +14,12 @@ namespace {
 struct Model {
     mempool *pool = nullptr;
     unsigned n = 0, size = 0, id = 0; // the record's id; the elements' and the stack's follow
-    std::vector<int> slots;           // element numbers, -1 for NULL
+    std::vector<unsigned> slots;      // the element each slot from nallocated up points to
     std::vector<unsigned> held;
     std::vector<std::uint8_t> content; // the byte every element was last filled with
     std::vector<zt::Ev> want;
     ~Model() { mempool_destroy(pool); }
-    std::uint8_t *element(unsigned e) const {
-        return static_cast<std::uint8_t *>(pool->elements) + e * size;
-    }
+    auto *element(unsigned e) { return static_cast<std::uint8_t *>(pool->elements) + e * size; }
     void step(zt::Input &in) {
         const unsigned op = in.pick(4);
         if (pool == nullptr) { // small pools, and sizes about the 32-bit limits
@@ -28,20 +27,17 @@ struct Model {
             static const unsigned counts[] = {1, 2, 3, 7, 65537, 1, g - 1, 65536, 2, m, g};
             static const unsigned sizes[] = {1, 4, 6, 16, 65535, m, 1, 65536, 1u << 31, 2, 1};
             const unsigned shape = in.pick(11), refused = in.pick(4); // the last four do not fit
-            n = counts[shape];
-            size = sizes[shape];
+            n = counts[shape], size = sizes[shape];
             id = zt::Heap::next_id();
             pool = zt::refusing(refused, [&] { return mempool_create(n, size); });
             want = zt::made(
                 {{'m', sizeof(mempool)}, {'c', std::size_t{n} * size}, {'c', n * sizeof(void *)}},
                 refused, id, shape < 7);
             ZT_EQ(pool != nullptr, zt::whole(want));
-            slots.clear();
-            for (unsigned e = 0; pool != nullptr && e < n; ++e) {
-                slots.push_back(int(e)); // handed out in address order at first
-            }
-            held.clear();
+            slots.resize(pool != nullptr ? n : 0); // handed out in address order at first
+            std::iota(slots.begin(), slots.end(), 0u);
             content.assign(slots.size(), 0);
+            held.clear();
         } else if (op == 0) {
             mempool_destroy(pool);
             mempool_destroy(nullptr);
@@ -49,23 +45,19 @@ struct Model {
             want = {{'F', 'f', id + 2}, {'F', 'f', id + 1}, {'F', 'f', id}};
         } else if (op == 1) { // the element on top of the stack, holding what its last user left
             auto *got = static_cast<std::uint8_t *>(mempool_alloc(pool));
-            const unsigned top = unsigned(held.size());
-            ZT_EQ(got, top == n ? nullptr : element(unsigned(slots[top])));
-            if (top < n) {
-                const unsigned e = unsigned(slots[top]);
-                for (unsigned b = 0; b < size; ++b) {
-                    ZT_EQ(got[b], content[e]);
-                }
+            const unsigned e = held.size() < n ? slots[held.size()] : n; // n: none left
+            ZT_EQ(got, e < n ? element(e) : nullptr);
+            if (e < n) {
+                ZT_EQ(unsigned(std::count(got, got + size, content[e])), size);
                 content[e] = std::uint8_t(in.raw() | 1);
                 std::memset(got, content[e], size);
-                slots[top] = -1;
                 held.push_back(e);
             }
         } else { // any element held, or NULL, goes back on top
             const unsigned which = in.pick(unsigned(held.size()) + 1);
             mempool_free(pool, which == 0 ? nullptr : element(held[which - 1]));
             if (which != 0) {
-                slots[held.size() - 1] = int(held[which - 1]);
+                slots[held.size() - 1] = held[which - 1];
                 held.erase(held.begin() + which - 1);
             }
         }
@@ -73,11 +65,10 @@ struct Model {
     void check() {
         if (pool != nullptr) {
             ZT_CHECK(pool->nelements == n && pool->elementsize == size &&
-                     pool->nallocated == held.size());
-            ZT_CHECK(zt::Heap::id(pool) == id && zt::Heap::id(pool->elements) == id + 1 &&
-                     zt::Heap::id(pool->stack) == id + 2);
+                     pool->nallocated == held.size() && zt::Heap::id(pool) == id &&
+                     zt::Heap::id(pool->elements) == id + 1 && zt::Heap::id(pool->stack) == id + 2);
             for (unsigned s = 0; s < n; ++s) {
-                ZT_EQ(pool->stack[s], slots[s] < 0 ? nullptr : element(unsigned(slots[s])));
+                ZT_EQ(pool->stack[s], s < held.size() ? nullptr : element(slots[s]));
             }
         }
     }

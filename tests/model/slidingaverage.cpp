@@ -1,13 +1,11 @@
-// Model of the sliding average, both forms: the window as a deque, oldest
-// first, and the ring slot by slot. The mean, the weighted mean and the
-// variance are computed from their definitions and compared exactly.
+// Model of the sliding average, both forms: the ring slot by slot, the next slot and the number of
+// samples held, which end before it; the statistics from their definitions, compared exactly.
 #include <libzuc/slidingaverage.h>
 
 #include "model.h"
 
+#include <algorithm>
 #include <cstring>
-#include <deque>
-#include <vector>
 
 namespace {
 
@@ -15,9 +13,8 @@ struct Model {
     alignas(8) unsigned char buffer[4 + sizeof(SlidingAverage) + 8 * 4 + 8];
     SlidingAverage *p = nullptr;
     bool in_place = false;
-    unsigned id = 0, write = 0; // the record's id; the ring's follows
+    unsigned id = 0, write = 0, n = 0; // the record's id; the ring's follows
     std::vector<std::uint32_t> ring;
-    std::deque<std::uint32_t> window;
     std::vector<zt::Ev> want;
     ~Model() { SlidingAverage_destroy(in_place ? nullptr : p); }
     void step(zt::Input &in) {
@@ -42,28 +39,22 @@ struct Model {
                 ZT_EQ(p != nullptr, zt::whole(want));
             }
             ring.assign(p != nullptr ? max : 0, 0);
-            window.clear();
-            write = 0;
-        } else if (op == 0 && in.pick(2) == 0) {
-            SlidingAverage_Reset(p);
-            ring.assign(ring.size(), 0);
-            window.clear();
-            write = 0;
-        } else if (op == 0) {
+            n = write = 0;
+        } else if (op == 0 && in.pick(2) != 0) {
             SlidingAverage_destroy(in_place ? nullptr : p);
             if (!in_place) {
                 want = {{'F', 'f', id + 1}, {'F', 'f', id}};
             }
             p = nullptr;
+        } else if (op == 0) {
+            SlidingAverage_Reset(p);
+            ring.assign(ring.size(), 0);
+            n = write = 0;
         } else { // samples are often at the edges
-            const std::uint32_t sample = in.u32();
-            SlidingAverage_Add(p, sample);
-            if (window.size() == ring.size()) {
-                window.pop_front();
-            }
-            window.push_back(sample);
-            ring[write] = sample;
+            ring[write] = in.u32();
+            SlidingAverage_Add(p, ring[write]);
             write = (write + 1) % unsigned(ring.size());
+            n += n < ring.size() ? 1 : 0;
         }
     }
     // The record (read through a copy: it may be only 4-aligned), the ring,
@@ -74,15 +65,13 @@ struct Model {
         }
         SlidingAverage r;
         std::memcpy(&r, static_cast<void *>(p), sizeof r);
-        const unsigned n = unsigned(window.size());
+        const unsigned max = unsigned(ring.size());
         std::uint64_t sum = 0, weighted = 0;
-        for (unsigned i = 0; i < n; ++i) {
-            sum += window[i];
-            weighted += std::uint64_t{window[i]} * (i + 1);
+        for (unsigned i = 1; i <= n; ++i) { // newest first, in n running sums; the oldest in 1
+            weighted += sum += ring[(write + max - i) % max];
         }
         const double mean = n == 0 ? 0.0 : double(sum) / n;
-        ZT_CHECK(r.sum == sum && r.entries == n && r.maxEntries == ring.size() &&
-                 r.writeIndex == write);
+        ZT_CHECK(r.sum == sum && r.entries == n && r.maxEntries == max && r.writeIndex == write);
         ZT_CHECK(in_place ? static_cast<void *>(r.log) == reinterpret_cast<char *>(p) + sizeof r
                           : zt::Heap::id(p) == id && zt::Heap::id(r.log) == id + 1);
         ZT_CHECK(std::equal(ring.begin(), ring.end(), r.log));
@@ -90,21 +79,16 @@ struct Model {
         ZT_EQ(SlidingAverage_GetAverage(p), mean);
         ZT_EQ(SlidingAverage_GetWeightedAverage(p),
               n == 0 ? 0.0 : double(weighted) / (n * (n + 1.0) / 2));
-        // The variance of a full window: distances from the truncated mean,
-        // squared in double and truncated, summed in 128 bits from two
-        // halves; one that does not fit in 32 bits saturates.
+        // The variance of a full window: distances from the truncated mean, squared in double
+        // and truncated, summed in 128 bits (two halves), saturated to 32 bits.
+        const auto m = std::uint32_t(mean);
         std::uint64_t low = 0, high = 0;
         for (std::uint32_t s : ring) {
-            const double d =
-                s > std::uint32_t(mean) ? s - std::uint32_t(mean) : std::uint32_t(mean) - s;
-            const auto square = std::uint64_t(d * d);
-            high += (low += square) < square ? 1 : 0;
+            const double d = s > m ? s - m : m - s;
+            high += (low += std::uint64_t(d * d)) < std::uint64_t(d * d) ? 1 : 0;
         }
-        const bool full = n == ring.size();
-        ZT_EQ(SlidingAverage_GetVariance(p), !full ? 0
-                                             : high != 0 || low / n > UINT32_MAX
-                                                 ? UINT32_MAX
-                                                 : std::uint32_t(low / n));
+        const std::uint64_t variance = n < max ? 0 : high != 0 ? UINT64_MAX : low / n;
+        ZT_EQ(SlidingAverage_GetVariance(p), std::min<std::uint64_t>(variance, UINT32_MAX));
     }
 };
 

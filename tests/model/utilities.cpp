@@ -1,105 +1,78 @@
-// Model of the stateless utilities: CRC-16/XMODEM computed bit by bit from
-// the polynomial (no table), the search maps as plain scans of random tables,
-// and aligned allocation against what posix_memalign accepts.
+// Model of the stateless utilities, each operation checked at once: CRC-16/XMODEM bit by bit (no
+// table), the search maps as plain scans, and aligned allocation as posix_memalign accepts it.
 #include <libzuc/crc16.h>
 #include <libzuc/searchmap.h>
 #include <libzuc/zucmem.h>
 
 #include "model.h"
 
-#include <vector>
+#include <algorithm>
+#include <array>
 
 namespace {
 
-std::uint16_t crc_bitwise(const std::vector<std::uint8_t> &bytes) {
-    unsigned crc = 0;
-    for (std::uint8_t b : bytes) {
-        crc ^= unsigned(b) << 8;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 0x8000) != 0 ? (crc << 1) ^ 0x1021 : crc << 1;
-        }
-    }
-    return std::uint16_t(crc);
-}
-
+// The CRC of the bytes computed directly, and by the library at once and
+// byte by byte; with the CRC appended, the CRC is 0.
 void crc(zt::Input &in) {
     std::vector<std::uint8_t> bytes(in.pick(3) == 0 ? 0 : in.raw() % 64);
-    for (auto &b : bytes) {
-        b = std::uint8_t(in.raw());
-    }
-    std::uint16_t got = std::uint16_t(in.raw() * 257); // never read
+    std::generate(bytes.begin(), bytes.end(), [&] { return std::uint8_t(in.raw()); });
+    std::uint16_t got = std::uint16_t(in.raw() * 257), running = 0; // got is never read
     zuclib_crc16Calc(bytes.empty() ? nullptr : bytes.data(), &got, std::uint32_t(bytes.size()));
-    ZT_EQ(got, crc_bitwise(bytes));
-    std::uint16_t running = 0; // the same, byte by byte, and the CRC appended checks to 0
+    unsigned want = 0;
     for (std::uint8_t b : bytes) {
         zuclib_crc16Update(b, &running);
+        want ^= unsigned(b) << 8;
+        for (int bit = 0; bit < 8; ++bit) {
+            want = (want & 0x8000) != 0 ? (want << 1) ^ 0x1021 : want << 1;
+        }
     }
+    ZT_EQ(got, std::uint16_t(want));
     ZT_EQ(running, got);
-    bytes.push_back(std::uint8_t(got >> 8));
-    bytes.push_back(std::uint8_t(got));
+    bytes.insert(bytes.end(), {std::uint8_t(got >> 8), std::uint8_t(got)});
     zuclib_crc16Calc(bytes.data(), &got, std::uint32_t(bytes.size()));
     ZT_EQ(got, 0);
 }
-
 // Keys and values from a small set, 65535 among them, so that repeats, the
 // sentinel key and entries past the sentinel all occur.
 void maps(zt::Input &in) {
     static const std::uint32_t numbers[] = {1, 2, 70000, ZUCLIB_UINT_UINT_MAP_END, 0};
     static const char names[4][2] = {"a", "b", "c", "d"};
     const unsigned n = in.pick(6);
-    std::vector<zuclib_uint_uint_map_entry> keyed;
-    std::vector<zuclib_str_uint_map_entry> named;
+    std::vector<zuclib_uint_uint_map_entry> keyed(n + 1, {ZUCLIB_UINT_UINT_MAP_END, 0});
+    std::vector<zuclib_str_uint_map_entry> named(n + 1, {nullptr, 0}); // the sentinels last
     for (unsigned i = 0; i < n; ++i) {
-        keyed.push_back({numbers[in.raw() % 5], numbers[in.raw() % 5] + i});
-        named.push_back({in.raw() % 4 == 0 ? nullptr : names[i % 4], numbers[in.raw() % 5]});
+        keyed[i] = {numbers[in.raw() % 5], numbers[in.raw() % 5] + i};
+        named[i] = {in.raw() % 4 == 0 ? nullptr : names[i % 4], numbers[in.raw() % 5]};
     }
-    keyed.push_back({ZUCLIB_UINT_UINT_MAP_END, 0});
-    named.push_back({nullptr, 0});
     const std::uint32_t wanted = numbers[in.pick(5)];
-    std::uint32_t value = ZUCLIB_UINT_UINT_MAP_END;
-    for (const auto &e : keyed) {
-        if (e.key == ZUCLIB_UINT_UINT_MAP_END || e.key == wanted) {
-            value = e.key == wanted && e.key != ZUCLIB_UINT_UINT_MAP_END ? e.value : value;
-            break;
-        }
-    }
-    const char *name = nullptr;
-    for (const auto &e : named) {
-        if (e.str == nullptr || e.value == wanted) {
-            name = e.str;
-            break;
-        }
-    }
-    ZT_EQ(zuclib_search_uint_uint_map(keyed.data(), wanted), value);
-    ZT_EQ(zuclib_search_str_uint_map(named.data(), wanted), name);
+    const auto k = std::find_if(keyed.begin(), keyed.end(), [&](const auto &e) {
+        return e.key == ZUCLIB_UINT_UINT_MAP_END || e.key == wanted;
+    });
+    const auto s = std::find_if(named.begin(), named.end(),
+                                [&](auto &e) { return e.str == nullptr || e.value == wanted; });
+    ZT_EQ(zuclib_search_uint_uint_map(keyed.data(), wanted),
+          k->key == ZUCLIB_UINT_UINT_MAP_END ? ZUCLIB_UINT_UINT_MAP_END : k->value);
+    ZT_EQ(zuclib_search_str_uint_map(named.data(), wanted), s->str);
 }
-
 // Even alignments only (an odd one aborts); posix_memalign takes powers of
 // two from the pointer size up and refuses the others with a NULL result.
 void aligned(zt::Input &in) {
     static const unsigned alignments[] = {sizeof(void *), 16, 4096, 0, 2, 6, 24};
-    const unsigned a = alignments[in.pick(7)];
-    const unsigned size = in.pick(3) * 50;
-    const bool refused = in.pick(2) != 0;
+    const unsigned a = alignments[in.pick(7)], size = in.pick(3) * 50;
+    const unsigned refused = in.pick(2), id = zt::Heap::next_id();
     const bool valid = a >= sizeof(void *) && (a & (a - 1)) == 0;
-    const unsigned id = zt::Heap::next_id();
     void *got = zt::refusing(refused, [&] { return zu_memalign(a, size); });
-    const std::vector<zt::Ev> calls = zt::made({{'p', size}}, refused, id, valid);
-    ZT_EVENTS(calls);
+    std::vector<zt::Ev> calls = zt::made({{'p', size}}, refused, id, valid);
     ZT_EQ(got != nullptr, zt::whole(calls));
     ZT_EQ(zt::num(got) % (valid ? a : 1), 0u);
     zu_free(got);
     zu_free(nullptr);
-    ZT_EVENTS(got == nullptr ? std::vector<zt::Ev>{} : std::vector<zt::Ev>{{'F', 'f', id}});
+    calls.resize(calls.size() + (got != nullptr ? 1 : 0), {'F', 'f', id}); // a block is freed
+    ZT_EVENTS(calls);
 }
-
-// Stateless: every operation checks itself.
 struct Model {
     std::vector<zt::Ev> want;
-    void step(zt::Input &in) {
-        const unsigned op = in.pick(3);
-        (op == 0 ? crc : op == 1 ? maps : aligned)(in);
-    }
+    void step(zt::Input &in) { std::array{crc, maps, aligned}[in.pick(3)](in); }
     void check() {}
 };
 
