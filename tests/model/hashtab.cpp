@@ -91,14 +91,11 @@ struct Model {
             const unsigned refused = in.pick(3);
             mode = in.pick(3);
             const bool fits = capacity != 0 && capacity <= most;
-            pool = zt::Heap::next_id();
-            want = zt::made({{'m', capacity * sizeof(HashTabBucket)},
-                             {'c', (fits ? prime_size(capacity) : 0) * sizeof(void *)}},
-                            refused, pool, fits);
-            ready = zt::whole(want);
             std::memset(&t, 0xA5, sizeof t);
-            const auto init = [&] { return HashTab_init(&t, hash, equal, capacity, user); };
-            ZT_EQ(zt::refusing(refused, init), int(ready));
+            ready = zt::construct([&] { return HashTab_init(&t, hash, equal, capacity, user); },
+                                  {{'m', capacity * sizeof(HashTabBucket)},
+                                   {'c', (fits ? prime_size(capacity) : 0) * sizeof(void *)}},
+                                  refused, fits, pool, want) != 0;
             ZT_CHECK(ready || (t.buckets == nullptr && t.table == nullptr));
             ZT_CHECK(fits || fields(t) == fields(HashTab{}));
             entries.clear();

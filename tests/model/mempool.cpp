@@ -28,12 +28,10 @@ struct Model {
             static const unsigned sizes[] = {1, 4, 6, 16, 65535, m, 1, 65536, 1u << 31, 2, 1};
             const unsigned shape = in.pick(11), refused = in.pick(4); // the last four do not fit
             n = counts[shape], size = sizes[shape];
-            id = zt::Heap::next_id();
-            pool = zt::refusing(refused, [&] { return mempool_create(n, size); });
-            want = zt::made(
+            pool = zt::construct(
+                [&] { return mempool_create(n, size); },
                 {{'m', sizeof(mempool)}, {'c', std::size_t{n} * size}, {'c', n * sizeof(void *)}},
-                refused, id, shape < 7);
-            ZT_EQ(pool != nullptr, zt::whole(want));
+                refused, shape < 7, id, want);
             slots.resize(pool != nullptr ? n : 0); // handed out in address order at first
             std::iota(slots.begin(), slots.end(), 0u);
             content.assign(slots.size(), 0);

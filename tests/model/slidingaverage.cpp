@@ -32,11 +32,9 @@ struct Model {
                 ZT_EQ(static_cast<void *>(p), at);
             } else {
                 const unsigned refused = in.pick(3);
-                id = zt::Heap::next_id();
-                p = zt::refusing(refused, [&] { return SlidingAverage_create(max); });
-                want = zt::made({{'m', sizeof *p}, {'m', std::size_t{4} * max}}, refused, id,
-                                max <= q);
-                ZT_EQ(p != nullptr, zt::whole(want));
+                p = zt::construct([&] { return SlidingAverage_create(max); },
+                                  {{'m', sizeof *p}, {'m', std::size_t{4} * max}}, refused,
+                                  max <= q, id, want);
             }
             ring.assign(p != nullptr ? max : 0, 0);
             n = write = 0;

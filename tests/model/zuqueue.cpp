@@ -41,11 +41,9 @@ struct Model {
                 ZT_EQ(q, &buf.record);
             } else {
                 const unsigned refused = in.pick(3);
-                id = zt::Heap::next_id();
-                q = zt::refusing(refused, [&] { return zuqueue_new(capacity); });
-                want = zt::made({{'m', sizeof(zuqueue)}, {'c', capacity * sizeof(void *)}}, refused,
-                                id, fits);
-                ZT_EQ(q != nullptr, zt::whole(want));
+                q = zt::construct([&] { return zuqueue_new(capacity); },
+                                  {{'m', sizeof(zuqueue)}, {'c', capacity * sizeof(void *)}},
+                                  refused, fits, id, want);
             }
         } else if (op == 0) { // release, handing the rest over oldest first, or not
             const bool with = in.pick(2) != 0;

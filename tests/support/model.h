@@ -160,38 +160,35 @@ inline void expect_events(const std::vector<Ev> &want, const char *file, int lin
 }
 #define ZT_EVENTS(...) zt::expect_events(__VA_ARGS__, __FILE__, __LINE__)
 
-// The heap calls of a constructor that asks for blocks (source, bytes) in
-// turn, when its refused-th request is refused (0: none) or one of 256 MiB or
-// more (as the tracker does): the requests up to the first refused, then the
-// releases of the blocks it took, newest first. Ids follow from first. None
-// when the constructor must refuse the sizes before allocating (!fits).
-inline std::vector<Ev> made(std::vector<std::pair<char, std::size_t>> blocks, unsigned refused,
-                            unsigned first, bool fits = true) {
-    std::vector<Ev> calls;
-    for (unsigned b = 0; fits && b < blocks.size(); ++b) {
-        if (b + 1 == refused || blocks[b].second >= 0x10000000) {
-            calls.push_back({'R', std::uintptr_t(blocks[b].first), blocks[b].second});
-            while (b-- > 0) {
-                calls.push_back({'F', 'f', first + b});
-            }
-            break;
-        }
-        calls.push_back({'A', std::uintptr_t(blocks[b].first), blocks[b].second, first + b});
-    }
-    return calls;
-}
-// Whether those calls made the object.
-inline bool whole(const std::vector<Ev> &calls) {
-    return !calls.empty() && calls.back().kind == 'A';
-}
-
-// Calls f with the refused-th allocation from now refused (0: none).
+// Calls make(), a constructor that asks for blocks (source, bytes) in turn,
+// with its refused-th request refused (0: none), and adds to want the heap
+// calls it must make: none when it must refuse the sizes first (!fits), else
+// the requests up to the first refused (or of 256 MiB or more, which the
+// tracker refuses), then the releases of the blocks it took, newest first.
+// Its result (an object, or 1) must say whether all were granted. id: the
+// first block's.
 template <class F>
-auto refusing(unsigned refused, F f) {
+auto construct(F make, std::vector<std::pair<char, std::size_t>> blocks, unsigned refused,
+               bool fits, unsigned &id, std::vector<Ev> &want) {
+    id = Heap::next_id();
     Heap::refuse(refused);
-    auto result = f();
+    const auto got = make();
     Heap::refuse(0);
-    return result;
+    bool whole = fits;
+    for (unsigned b = 0; whole && b < blocks.size(); ++b) {
+        whole = b + 1 != refused && blocks[b].second < 0x10000000;
+        want.push_back({whole ? 'A' : 'R', std::uintptr_t(blocks[b].first), blocks[b].second,
+                        whole ? id + b : 0});
+        for (unsigned taken = b; !whole && taken-- > 0;) {
+            want.push_back({'F', 'f', id + taken});
+        }
+    }
+    if constexpr (std::is_pointer_v<decltype(got)>) {
+        ZT_EQ(got != nullptr, whole);
+    } else {
+        ZT_EQ(got, int(whole));
+    }
+    return got;
 }
 
 // Runs a model M over an input: each operation, the events it caused, the
