@@ -47,6 +47,9 @@ alignas(8) unsigned char buf[256];
 struct Check {
     const char *function, *expression;
     void (*trip)(); // null for the one check no call can trip
+    friend void PrintTo(const Check &c, std::ostream *o) {
+        *o << c.function << ": " << c.expression;
+    }
     // The module, known by the function's name.
     std::string module() const {
         const auto is = [this](const char *prefix) {
