@@ -20,14 +20,10 @@ struct Family {
     friend void PrintTo(const Family &f, std::ostream *out) { *out << f.name; }
 };
 
-const Family families[] = {{"llist", model_llist, 2},
-                           {"slist", model_slist, 2},
-                           {"dlist", model_dlist, 2},
-                           {"hashtab", model_hashtab, 2},
-                           {"mempool", model_mempool, 2},
-                           {"zuqueue", model_zuqueue, 3},
-                           {"slidingaverage", model_slidingaverage, 3},
-                           {"utilities", model_utilities, 3}};
+#define FAMILY(name, depth) Family(#name, model_##name, depth)
+const Family families[] = {FAMILY(llist, 2),          FAMILY(slist, 2),    FAMILY(dlist, 2),
+                           FAMILY(hashtab, 2),        FAMILY(mempool, 2),  FAMILY(zuqueue, 3),
+                           FAMILY(slidingaverage, 3), FAMILY(utilities, 3)};
 
 // Runs the bytes, then every sequence of depth operations after them; returns the runs.
 unsigned run(const Family &f, const std::vector<std::uint8_t> &bytes, unsigned depth) {

@@ -218,13 +218,8 @@ inline constexpr auto num = [](const void *p) { return reinterpret_cast<std::uin
 } // namespace zt
 
 // The decoder of each family: runs the operations of one input.
-void model_llist(zt::Input &in);
-void model_slist(zt::Input &in);
-void model_dlist(zt::Input &in);
-void model_hashtab(zt::Input &in);
-void model_mempool(zt::Input &in);
-void model_zuqueue(zt::Input &in);
-void model_slidingaverage(zt::Input &in);
-void model_utilities(zt::Input &in);
+void model_llist(zt::Input &), model_slist(zt::Input &), model_dlist(zt::Input &),
+    model_hashtab(zt::Input &), model_mempool(zt::Input &), model_zuqueue(zt::Input &),
+    model_slidingaverage(zt::Input &), model_utilities(zt::Input &);
 
 #endif
