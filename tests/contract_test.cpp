@@ -178,26 +178,24 @@ INSTANTIATE_TEST_SUITE_P(Checks, ContractDeathTest, ::testing::ValuesIn(checks))
 // The checks the code makes, the abort texts each header documents, and the
 // texts the table above trips are one and the same set, module by module.
 TEST(Contract, ChecksHeadersAndDeathTestsAgree) {
-    using Texts = std::map<std::string, std::set<std::string>>;
-    Texts code, headers, tested;
-    const auto read = [](const std::string &path) {
-        std::ifstream in(std::string(ZUC_SOURCE_DIR) + "/platform/libzuc/" + path);
-        EXPECT_TRUE(in) << path;
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    const auto collect = [](const std::string &text, const std::regex &re,
-                            std::set<std::string> &to) {
-        for (std::sregex_iterator m(text.begin(), text.end(), re), end; m != end; ++m) {
+    std::map<std::string, std::set<std::string>> code, headers, tested;
+    // The first group of each match of re in a file or a text.
+    const auto collect = [](std::string text, const char *re, std::set<std::string> &to) {
+        if (std::ifstream in(ZUC_SOURCE_DIR "/platform/libzuc/" + text); in) {
+            text.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        const std::regex r(re);
+        for (std::sregex_iterator m(text.begin(), text.end(), r), end; m != end; ++m) {
             to.insert((*m)[1]);
         }
     };
-    const std::regex quoted(R"re("([^"]+)")re"), block(R"(Aborts[^*]*(\*[^/][^*]*)*\*/)");
     for (const Check &c : checks) {
+        std::set<std::string> blocks;
         tested[c.module()].insert(c.expression);
-        collect(read(c.module() + ".cpp"), std::regex(R"(ZUC_CHECK\((.*)\);)"), code[c.module()]);
-        const std::string header = read("include/libzuc/" + c.module() + ".h");
-        for (std::sregex_iterator m(header.begin(), header.end(), block), end; m != end; ++m) {
-            collect(m->str(), quoted, headers[c.module()]);
+        collect(c.module() + ".cpp", R"(ZUC_CHECK\((.*)\);)", code[c.module()]);
+        collect("include/libzuc/" + c.module() + ".h", R"(Aborts([^*]*(\*[^/][^*]*)*)\*/)", blocks);
+        for (const std::string &block : blocks) {
+            collect(block, R"re("([^"]+)")re", headers[c.module()]);
         }
     }
     EXPECT_EQ(code, tested);
