@@ -121,21 +121,12 @@ inline const Input *current = nullptr;
     std::abort();
 }
 
-template <class T>
-unsigned long long number(const T &v) {
-    if constexpr (std::is_pointer_v<T> || std::is_null_pointer_v<T>) {
-        return reinterpret_cast<std::uintptr_t>(v);
-    } else {
-        return static_cast<unsigned long long>(v);
-    }
-}
+// Numbers are shown (as doubles, exact up to 2^53); pointers by the input alone.
 template <class A, class B>
 void check_eq(const A &got, const B &want, const char *what, const char *file, int line) {
     if (!(got == want)) {
-        if constexpr (std::is_floating_point_v<A>) {
+        if constexpr (std::is_arithmetic_v<A> && std::is_arithmetic_v<B>) {
             std::fprintf(stderr, "got %.17g, want %.17g\n", double(got), double(want));
-        } else {
-            std::fprintf(stderr, "got %#llx, want %#llx\n", number(got), number(want));
         }
         fail(file, line, what);
     }
@@ -149,8 +140,8 @@ inline void expect_events(const std::vector<Ev> &want, const char *file, int lin
         for (const std::vector<Ev> *side : {&std::as_const(log()), &want}) {
             std::fprintf(stderr, "%s:", side == &want ? "want" : "got");
             for (const Ev &e : *side) {
-                std::fprintf(stderr, " %c(%#llx,%#llx,%#llx)", e.kind, number(e.a), number(e.b),
-                             number(e.c));
+                std::fprintf(stderr, " %c(%#jx,%#jx,%#jx)", e.kind, std::uintmax_t(e.a),
+                             std::uintmax_t(e.b), std::uintmax_t(e.c));
             }
             std::fprintf(stderr, "\n");
         }
