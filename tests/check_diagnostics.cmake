@@ -1,6 +1,6 @@
-# GCC reports a caller's mistakes through the headers' attributes: exactly the
-# diagnostics marked in diagnostics.c (/* -Wname ... */ at the end of the line
-# they are reported on), and none for the examples, which use libzuc correctly.
+# GCC reports a caller's mistakes through the headers' attributes: exactly the diagnostics marked in
+# diagnostics.c (/* -Wname ... */ at the end of the line they are reported on), and none for the
+# examples, which use libzuc correctly.
 include(${CMAKE_CURRENT_LIST_DIR}/check_script.cmake)
 set(flags -std=c99 -Wall -Wextra -fanalyzer -I${CMAKE_CURRENT_LIST_DIR}/../platform/libzuc/include
     -c -o /dev/null)

@@ -1,5 +1,5 @@
-# Helpers of the check scripts (cmake -P, inputs with -D). A check reports a
-# failure with message(SEND_ERROR): the script fails after every check ran.
+# Helpers of the check scripts (cmake -P, inputs with -D). A check reports a failure with
+# message(SEND_ERROR): the script fails after every check ran.
 cmake_minimum_required(VERSION 3.25)
 
 # run_tool(<out> <command>...): the command's standard output; a failure stops.

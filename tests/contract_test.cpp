@@ -1,6 +1,6 @@
-// The contract in tables: every check and a call that trips it, and values
-// worked out by hand where a model could share a mistake with the code. (The
-// hostile 32-bit sizes are in the models' tables of sizes.)
+// The contract in tables: every check and a call that trips it, and values worked out by hand where
+// a model could share a mistake with the code. (The hostile 32-bit sizes are in the models' tables
+// of sizes.)
 #include <libzuc/crc16.h>
 #include <libzuc/hashtab.h>
 #include <libzuc/llist.h>
@@ -161,8 +161,8 @@ const Check checks[] = {
 
 class ContractDeathTest : public ::testing::TestWithParam<Check> {};
 
-// The whole report line: module path, a line, the bare function name and the
-// expression exactly as written.
+// The whole report line: module path, a line, the bare function name and the expression exactly as
+// written.
 TEST_P(ContractDeathTest, ReportsTheCheckAndAborts) {
     const Check &c = GetParam();
     if (c.trip != nullptr) {
@@ -175,8 +175,8 @@ TEST_P(ContractDeathTest, ReportsTheCheckAndAborts) {
 
 INSTANTIATE_TEST_SUITE_P(Checks, ContractDeathTest, ::testing::ValuesIn(checks));
 
-// The checks the code makes, the abort texts each header documents, and the
-// texts the table above trips are one and the same set, module by module.
+// The checks the code makes, the abort texts each header documents, and the texts the table above
+// trips are one and the same set, module by module.
 TEST(Contract, ChecksHeadersAndDeathTestsAgree) {
     std::map<std::string, std::set<std::string>> code, headers, tested;
     // The first group of each match of re in a file or a text.
@@ -211,8 +211,8 @@ int by_key(const void *earlier, const void *later) {
     return a > b ? 42 : a < b ? INT_MIN : 0;
 }
 
-// Whole passes of n - 1 comparisons until one exchanges nothing; the
-// intrusive insertion sort is not stable: [b1, c, b2] gives [b2, b1, c].
+// Whole passes of n - 1 comparisons until one exchanges nothing; the intrusive insertion sort is
+// not stable: [b1, c, b2] gives [b2, b1, c].
 TEST(Contract, SortsCompareAsWorkedOutByHand) {
     const struct {
         std::vector<int> keys;

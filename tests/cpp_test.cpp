@@ -24,8 +24,8 @@ struct Item {
 Item items[10];
 std::string released, seen; // what Release (the element release under test) got; what note saw
 
-// Every test starts with nothing released or seen and leaves the heap as it found it. Items read
-// by index, so that an order reads "021" (20 at most, so that a cycle ends); the parts of a check
+// Every test starts with nothing released or seen and leaves the heap as it found it. Items read by
+// index, so that an order reads "021" (20 at most, so that a cycle ends); the parts of a check
 // joined by '/', in order (a braced list is evaluated left to right).
 struct Cpp : ::testing::Test {
     static std::string id(const Item *item) { return item ? std::to_string(item - items) : "-"; }
@@ -144,8 +144,8 @@ TEST_F(Cpp, OwnersFailWithEmptyResultsFreeOnceAndForwardEveryCall) {
     const unsigned live = zt::Heap::live(); // other's own two arrays go at once
     *other = zuc::hash_table<int, int>(std::move(*table));
     EXPECT_TRUE(zt::Heap::live() == live - 2 && other->capacity() == 3);
-    // Keys equal modulo 100 as given, exactly as stored: only Mod100 finds 5 for 105, and only
-    // when the key given comes first. The hash notes the table size it gets.
+    // Keys equal modulo 100 as given, exactly as stored: only Mod100 finds 5 for 105, and only when
+    // the key given comes first. The hash notes the table size it gets.
     static unsigned table_size;
     struct Mod100 {
         unsigned operator()(const int &k, unsigned n) const { return table_size = n, k % 100; }

@@ -40,8 +40,8 @@ unsigned run(const Family &f, const std::vector<std::uint8_t> &bytes, unsigned d
 
 class Replay : public ::testing::TestWithParam<Family> {};
 
-// Every sequence of a few operations; each corpus file, and every operation after it; random
-// runs. Under valgrind (ZUC_REPLAY_QUICK) only the corpus files and a few random runs.
+// Every sequence of a few operations; each corpus file, and every operation after it; random runs.
+// Under valgrind (ZUC_REPLAY_QUICK) only the corpus files and a few random runs.
 TEST_P(Replay, CorpusEveryShortSequenceAndRandomRuns) {
     const Family &f = GetParam();
     const bool quick = std::getenv("ZUC_REPLAY_QUICK") != nullptr;

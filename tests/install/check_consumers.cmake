@@ -1,9 +1,8 @@
-# libzuc as a new user gets it, with a program of examples/ (which checks its
-# own results) built and run against it, cross and under the emulator when the
-# build is: the library alone installed by the README's recipe with an empty
-# GoogleTest folder (a configure that wanted the tests would fail); the
-# README's pkg-config line; find_package/, both targets, via CMAKE_PREFIX_PATH
-# and libzuc_DIR (the build tree).
+# libzuc as a new user gets it, with a program of examples/ (which checks its own results) built and
+# run against it, cross and under the emulator when the build is: the library alone installed by the
+# README's recipe with an empty GoogleTest folder (a configure that wanted the tests would fail);
+# the README's pkg-config line; find_package/, both targets, via CMAKE_PREFIX_PATH and libzuc_DIR
+# (the build tree).
 include(${CMAKE_CURRENT_LIST_DIR}/../check_script.cmake)
 string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 if(TOOLCHAIN)

@@ -1,7 +1,6 @@
-# The Debian packages as dpkg shows them: name, version, architecture and
-# dependencies; exactly the files (and links' targets) and control members
-# (the runtime's ldconfig trigger, no maintainer scripts); libzuc.pc for the
-# prefix /usr; stripped libraries; lintian without errors or warnings.
+# The Debian packages as dpkg shows them: name, version, architecture and dependencies; exactly the
+# files (and links' targets) and control members (the runtime's ldconfig trigger, no maintainer
+# scripts); libzuc.pc for the prefix /usr; stripped libraries; lintian without errors or warnings.
 include(${CMAKE_CURRENT_LIST_DIR}/../check_script.cmake)
 file(REMOVE_RECURSE ${WORK_DIR})
 run_tool(out ${CPACK} --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR})

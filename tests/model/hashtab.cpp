@@ -1,5 +1,5 @@
-// Model of the hash table: the entries in order of storing, each in the pool bucket it took,
-// and the free buckets as a stack. Keys are ids, equal ones behind different pointers; the hash
+// Model of the hash table: the entries in order of storing, each in the pool bucket it took, and
+// the free buckets as a stack. Keys are ids, equal ones behind different pointers; the hash
 // callback spreads, collides all or uses HashTab_hashMem. Every call predicted with arguments.
 #include <libzuc/hashtab.h>
 
@@ -131,8 +131,8 @@ struct Model {
             }
         }
     }
-    // The record, every chain newest first and the free list top down, and
-    // each entry in its bucket.
+    // The record, every chain newest first and the free list top down, and each entry in its
+    // bucket.
     void check() {
         if (!ready) {
             return;

@@ -1,9 +1,8 @@
-// Model of the intrusive lists, one driver for both: three lists over six
-// heap records, two lists threading the records through one pair of link
-// fields and the third through another, so a record can be in two lists at
-// once. Each list is a vector of record numbers and a cursor; every link
-// field of every record is predicted (garbage until the first insertion, NULL
-// after a removal), and so is every call of the comparison and every free.
+// Model of the intrusive lists, one driver for both: three lists over six heap records, two lists
+// threading the records through one pair of link fields and the third through another, so a record
+// can be in two lists at once. Each list is a vector of record numbers and a cursor; every link
+// field of every record is predicted (garbage until the first insertion, NULL after a removal), and
+// so is every call of the comparison and every free.
 #include <libzuc/dlist.h>
 #include <libzuc/slist.h>
 
@@ -50,8 +49,8 @@ int compare(const void *a, const void *b) {
     static constexpr auto isEmpty = P##_isEmpty, hasMore = P##_hasMoreElements;                    \
     static constexpr auto getCount = P##_getCount;                                                 \
     static constexpr auto compareItems = P##_compareItems;
-// removeChosen: the removal of the record after a chosen one (singly), or of
-// the chosen one itself (doubly).
+// removeChosen: the removal of the record after a chosen one (singly), or of the chosen one itself
+// (doubly).
 struct Singly {
     ZT_OPERATIONS(List)
     static constexpr bool doubly = false;

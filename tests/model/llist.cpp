@@ -1,6 +1,5 @@
-// Model of the generic list: three list slots, each a vector of its nodes
-// (element and heap block id), and every allocation, release and callback
-// call of an operation predicted in order.
+// Model of the generic list: three list slots, each a vector of its nodes (element and heap block
+// id), and every allocation, release and callback call of an operation predicted in order.
 #include <libzuc/llist.h>
 
 #include "model.h"
@@ -12,8 +11,8 @@ namespace {
 
 using zt::fake, zt::num;
 
-// The allocator pairs a list is made with: the defaults, ours, ours with the
-// default free, the default malloc with our release.
+// The allocator pairs a list is made with: the defaults, ours, ours with the default free, the
+// default malloc with our release.
 const list_alloc_fn allocs[4] = {nullptr, zt::pair_alloc, zt::pair_alloc, nullptr};
 const list_free_fn frees[4] = {nullptr, zt::pair_free, nullptr, zt::pair_free};
 void *const ctx = fake(0xC0), *const ctx2 = fake(0xD0);
@@ -102,8 +101,8 @@ struct Model {
         return id != 0 && (to.nodes.push_back({v, id, nullptr}), true);
     }
     bool kept(std::uintptr_t e) { return want.push_back({'P', e, num(ctx)}), E::keeps(e); }
-    // list_clear: the elements first, then the nodes; list_free (record) also
-    // releases the list record, which frees the slot.
+    // list_clear: the elements first, then the nodes; list_free (record) also releases the list
+    // record, which frees the slot.
     void clear(Slot &s, bool with, bool record) {
         for (int pass = with && !s.sub ? 0 : 1; pass < 2; ++pass) {
             for (const Node &n : s.nodes) {
@@ -116,8 +115,7 @@ struct Model {
             s = Slot{};
         }
     }
-    // Every list record, and its chain through the handles both ways, the
-    // positions and the size.
+    // Every list record, and its chain through the handles both ways, the positions and the size.
     void check() {
         for (Slot &s : slots) {
             if (const list *l = s.lst) {
@@ -141,8 +139,8 @@ struct Model {
             }
         }
     }
-    // The walks, the callback stopping at a chosen visit (list_foreach's may grow
-    // the list, which the walk must reach; a NULL one goes on in the others).
+    // The walks, the callback stopping at a chosen visit (list_foreach's may grow the list, which
+    // the walk must reach; a NULL one goes on in the others).
     void walks(zt::Input &in, Slot &s, unsigned how) {
         const int answers[3] = {1, 7, -1};
         cb.stop = in.pick(4);
@@ -174,8 +172,8 @@ struct Model {
         }
         ZT_EQ(got, result);
     }
-    // The four sublists and list_copy, into the first free slot; a failed copier
-    // or node releases all made, with free_data the copies too, the unplaced last.
+    // The four sublists and list_copy, into the first free slot; a failed copier or node releases
+    // all made, with free_data the copies too, the unplaced last.
     void derive(zt::Input &in, Slot &src) {
         Slot *dst = std::find_if(slots, slots + 3, [](const Slot &s) { return s.lst == nullptr; });
         if (dst == slots + 3) {
@@ -294,8 +292,8 @@ struct Model {
             }
             ZT_EQ(list_count(s.lst, all ? nullptr : E::pred, ctx), counted);
         } else if (op == 13) {
-            // Whole passes of neighbour exchanges until one exchanges nothing;
-            // the nodes stay, the elements move.
+            // Whole passes of neighbour exchanges until one exchanges nothing; the nodes stay, the
+            // elements move.
             list_sort(s.lst, E::match);
             for (bool sorted = s.nodes.empty(); !sorted;) {
                 sorted = true;

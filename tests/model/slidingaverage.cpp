@@ -55,8 +55,7 @@ struct Model {
             n += n < ring.size() ? 1 : 0;
         }
     }
-    // The record (read through a copy: it may be only 4-aligned), the ring,
-    // and every query.
+    // The record (read through a copy: it may be only 4-aligned), the ring, and every query.
     void check() {
         if (p == nullptr) {
             return;
@@ -77,8 +76,8 @@ struct Model {
         ZT_EQ(SlidingAverage_GetAverage(p), mean);
         ZT_EQ(SlidingAverage_GetWeightedAverage(p),
               n == 0 ? 0.0 : double(weighted) / (n * (n + 1.0) / 2));
-        // The variance of a full window: distances from the truncated mean, squared in double
-        // and truncated, summed in 128 bits (two halves), saturated to 32 bits.
+        // The variance of a full window: distances from the truncated mean, squared in double and
+        // truncated, summed in 128 bits (two halves), saturated to 32 bits.
         const auto m = std::uint32_t(mean);
         std::uint64_t low = 0, high = 0;
         for (std::uint32_t s : ring) {

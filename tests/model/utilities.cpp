@@ -11,8 +11,8 @@
 
 namespace {
 
-// The CRC of the bytes computed directly, and by the library at once and
-// byte by byte; with the CRC appended, the CRC is 0.
+// The CRC of the bytes computed directly, and by the library at once and byte by byte; with the CRC
+// appended, the CRC is 0.
 void crc(zt::Input &in) {
     std::vector<std::uint8_t> bytes(in.pick(3) == 0 ? 0 : in.raw() % 64);
     std::generate(bytes.begin(), bytes.end(), [&] { return std::uint8_t(in.raw()); });
@@ -32,8 +32,8 @@ void crc(zt::Input &in) {
     zuclib_crc16Calc(bytes.data(), &got, std::uint32_t(bytes.size()));
     ZT_EQ(got, 0);
 }
-// Keys and values from a small set, 65535 among them, so that repeats, the
-// sentinel key and entries past the sentinel all occur.
+// Keys and values from a small set, 65535 among them, so that repeats, the sentinel key and entries
+// past the sentinel all occur.
 void maps(zt::Input &in) {
     static const std::uint32_t numbers[] = {1, 2, 70000, ZUCLIB_UINT_UINT_MAP_END, 0};
     static const char names[4][2] = {"a", "b", "c", "d"};
@@ -54,8 +54,8 @@ void maps(zt::Input &in) {
           k->key == ZUCLIB_UINT_UINT_MAP_END ? ZUCLIB_UINT_UINT_MAP_END : k->value);
     ZT_EQ(zuclib_search_str_uint_map(named.data(), wanted), s->str);
 }
-// Even alignments only (an odd one aborts); posix_memalign takes powers of
-// two from the pointer size up and refuses the others with a NULL result.
+// Even alignments only (an odd one aborts); posix_memalign takes powers of two from the pointer
+// size up and refuses the others with a NULL result.
 void aligned(zt::Input &in) {
     static const unsigned alignments[] = {sizeof(void *), 16, 4096, 0, 2, 6, 24};
     const unsigned a = alignments[in.pick(7)], size = in.pick(3) * 50;

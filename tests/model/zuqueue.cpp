@@ -1,5 +1,5 @@
-// Model of the queue, both forms: every element added and the number taken (the rest queued),
-// which give both indexes and every slot; and the bytes of the caller's buffer past the queue.
+// Model of the queue, both forms: every element added and the number taken (the rest queued), which
+// give both indexes and every slot; and the bytes of the caller's buffer past the queue.
 #include <libzuc/zuqueue.h>
 
 #include "model.h"

@@ -1,5 +1,5 @@
-// The heap tracker of model.h: the --wrap side. The linker's --wrap fixes the
-// names: __wrap_X receives the program's calls of X, and __real_X is X itself.
+// The heap tracker of model.h: the --wrap side. The linker's --wrap fixes the names: __wrap_X
+// receives the program's calls of X, and __real_X is X itself.
 #include "model.h"
 
 #include <cerrno>
@@ -15,10 +15,9 @@ void __real_free(void *block);
 
 namespace zt {
 
-// Made on first use (a static constructor may allocate first) with operator
-// new, from the C++ runtime's own shared object, which never comes back here;
-// never destroyed, as the coverage runtime allocates after the static
-// destructors.
+// Made on first use (a static constructor may allocate first) with operator new, from the C++
+// runtime's own shared object, which never comes back here; never destroyed, as the coverage
+// runtime allocates after the static destructors.
 std::unordered_map<const void *, unsigned> &Heap::blocks() {
     static auto &map = *new std::unordered_map<const void *, unsigned>;
     return map;
@@ -69,8 +68,8 @@ void *__wrap_calloc(std::size_t count, std::size_t size) {
     return zt::grant('c', bytes, false, [=] { return __real_calloc(count, size); });
 }
 int __wrap_posix_memalign(void **out, std::size_t alignment, std::size_t size) {
-    // An alignment the C library refuses is refused here as it would be: a
-    // sanitizer's allocator would stop the program instead.
+    // An alignment the C library refuses is refused here as it would be: a sanitizer's allocator
+    // would stop the program instead.
     if (alignment < sizeof(void *) || (alignment & (alignment - 1)) != 0) {
         return EINVAL;
     }

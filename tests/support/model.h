@@ -1,12 +1,11 @@
-// What the tests share. The heap tracker (heap.cpp) sees every malloc, calloc,
-// posix_memalign and free, the library's too (--wrap): it numbers the blocks
-// 1, 2, ..., fills fresh malloc and posix_memalign blocks with garbage (so a
-// field left unset shows in a release run), refuses 256 MiB and more as a
-// small 32-bit system would, or the n-th request from now, and logs each call.
-// A model is one family's contract as standard containers and a decoder that
-// applies operations read from an Input to the library and to itself, and
-// stops at the first difference (a result, the record, a callback or heap
-// call with its arguments, in order); the fuzzer and the replay test run it.
+// What the tests share. The heap tracker (heap.cpp) sees every malloc, calloc, posix_memalign and
+// free, the library's too (--wrap): it numbers the blocks 1, 2, ..., fills fresh malloc and
+// posix_memalign blocks with garbage (so a field left unset shows in a release run), refuses
+// 256 MiB and more as a small 32-bit system would, or the n-th request from now; it logs each call.
+// A model is one family's contract as standard containers and a decoder that applies operations
+// read from an Input to the library and to itself, and stops at the first difference (a result,
+// the record, a callback or heap call with its arguments, in order). The fuzzer and the replay
+// test run the same models.
 #ifndef ZUC_TESTS_MODEL_H
 #define ZUC_TESTS_MODEL_H
 
@@ -22,10 +21,9 @@
 
 namespace zt {
 
-// A heap call or a call of a test callback. Heap calls: 'A' (source, bytes,
-// id), 'R' (source, bytes) for a refusal, 'F' (source, id; 0 for a block the
-// tracker never handed out). Sources: 'm' malloc, 'c' calloc, 'p'
-// posix_memalign, 'f' free, '1' the allocator pair below.
+// A heap call or a call of a test callback. Heap calls: 'A' (source, bytes, id), 'R' (source,
+// bytes) for a refusal, 'F' (source, id; 0 for a block the tracker never handed out). Sources: 'm'
+// malloc, 'c' calloc, 'p' posix_memalign, 'f' free, '1' the allocator pair below.
 struct Ev {
     char kind;
     std::uintptr_t a = 0, b = 0, c = 0;
@@ -46,11 +44,10 @@ struct Heap {
 void *pair_alloc(std::size_t bytes);
 void pair_free(void *block);
 
-// Every choice of a decoder comes from here: from bytes (a fuzzer input, a
-// corpus file or a random run; past the end every byte reads 0), or after the
-// bytes from an odometer that enumerates every sequence of `ops` further
-// operations, each pick(n) taking every value below n in turn. Either way the
-// bytes consumed are kept, so any run can be replayed from them alone.
+// Every choice of a decoder comes from here: from bytes (a fuzzer input, a corpus file or a random
+// run; past the end every byte reads 0), or after the bytes from an odometer that enumerates every
+// sequence of `ops` further operations, each pick(n) taking every value below n in turn. Either way
+// the bytes consumed are kept, so any run can be replayed from them alone.
 class Input {
   public:
     Input(const std::uint8_t *data, std::size_t size, std::vector<unsigned> *digits = nullptr,
@@ -73,8 +70,8 @@ class Input {
         }
         return keep((*digits_)[odometer_++]);
     }
-    // A byte not worth enumerating (a sample, a key): when enumerating, a
-    // fixed function of its place in the sequence.
+    // A byte not worth enumerating (a sample, a key): when enumerating, a fixed function of its
+    // place in the sequence.
     unsigned raw() {
         return keep(pos_ < size_ || !digits_ ? byte() : (trail_.size() * 167 + 13) & 0xFF);
     }
@@ -151,13 +148,11 @@ inline void expect_events(const std::vector<Ev> &want, const char *file, int lin
 }
 #define ZT_EVENTS(...) zt::expect_events(__VA_ARGS__, __FILE__, __LINE__)
 
-// Calls make(), a constructor that asks for blocks (source, bytes) in turn,
-// with its refused-th request refused (0: none), and adds to want the heap
-// calls it must make: none when it must refuse the sizes first (!fits), else
-// the requests up to the first refused (or of 256 MiB or more, which the
-// tracker refuses), then the releases of the blocks it took, newest first.
-// Its result (an object, or 1) must say whether all were granted. id: the
-// first block's.
+// Calls make(), a constructor that asks for blocks (source, bytes) in turn, with its refused-th
+// request refused (0: none), and adds to want the heap calls it must make: none when it must refuse
+// the sizes first (!fits), else the requests up to the first refused (or of 256 MiB or more, which
+// the tracker refuses), then the releases of the blocks it took, newest first. Its result (an
+// object, or 1) must say whether all were granted. id: the first block's.
 template <class F>
 auto construct(F make, std::vector<std::pair<char, std::size_t>> blocks, unsigned refused,
                bool fits, unsigned &id, std::vector<Ev> &want) {
@@ -182,9 +177,8 @@ auto construct(F make, std::vector<std::pair<char, std::size_t>> blocks, unsigne
     return got;
 }
 
-// Runs a model M over an input: each operation, the events it caused, the
-// model's checks; at the end M's destructor releases what the model holds,
-// and no block may be left.
+// Runs a model M over an input: each operation, the events it caused, the model's checks; at the
+// end M's destructor releases what the model holds, and no block may be left.
 template <class M>
 void run(Input &in) {
     const unsigned live = Heap::live();
