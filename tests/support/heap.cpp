@@ -27,6 +27,8 @@ std::vector<Ev> &log() {
     return events;
 }
 
+constexpr unsigned char garbage = 0xA5; // in fresh blocks, so that a field left unset shows
+
 // The block real() gets from the C library, unless this request is refused.
 template <class F>
 void *grant(char source, unsigned long long bytes, bool fill, F real) {
@@ -36,7 +38,7 @@ void *grant(char source, unsigned long long bytes, bool fill, F real) {
     }
     void *block = real();
     if (block != nullptr) {
-        std::memset(block, 0xA5, fill ? bytes : 0); // garbage, so that a field left unset shows
+        std::memset(block, garbage, fill ? bytes : 0);
         Heap::blocks()[block] = ++Heap::serial;
         log().push_back({'A', std::uintptr_t(source), std::uintptr_t(bytes), Heap::serial});
     }

@@ -137,8 +137,8 @@ inline void expect_events(const std::vector<Ev> &want, const char *file, int lin
         for (const std::vector<Ev> *side : {&std::as_const(log()), &want}) {
             std::fprintf(stderr, "%s:", side == &want ? "want" : "got");
             for (const Ev &e : *side) {
-                std::fprintf(stderr, " %c(%#jx,%#jx,%#jx)", e.kind, std::uintmax_t(e.a),
-                             std::uintmax_t(e.b), std::uintmax_t(e.c));
+                std::fprintf(stderr, " %c(%#llx,%#llx,%#llx)", e.kind, 0ULL + e.a, 0ULL + e.b,
+                             0ULL + e.c);
             }
             std::fprintf(stderr, "\n");
         }
