@@ -179,11 +179,12 @@ INSTANTIATE_TEST_SUITE_P(Checks, ContractDeathTest, ::testing::ValuesIn(checks))
 // trips are one and the same set, module by module.
 TEST(Contract, ChecksHeadersAndDeathTestsAgree) {
     std::map<std::string, std::set<std::string>> code, headers, tested;
-    // The first group of each match of re in a file or a text.
-    const auto collect = [](std::string text, const char *re, std::set<std::string> &to) {
-        if (std::ifstream in(ZUC_SOURCE_DIR "/platform/libzuc/" + text); in) {
-            text.assign(std::istreambuf_iterator<char>(in), {});
-        }
+    const auto read = [](const std::string &path) {
+        std::ifstream in(ZUC_SOURCE_DIR "/platform/libzuc/" + path);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    // The first group of each match of re in text.
+    const auto collect = [](const std::string &text, const char *re, std::set<std::string> &to) {
         const std::regex r(re);
         for (std::sregex_iterator m(text.begin(), text.end(), r), end; m != end; ++m) {
             to.insert((*m)[1]);
@@ -192,8 +193,9 @@ TEST(Contract, ChecksHeadersAndDeathTestsAgree) {
     for (const Check &c : checks) {
         std::set<std::string> blocks;
         tested[c.module()].insert(c.expression);
-        collect(c.module() + ".cpp", R"(ZUC_CHECK\((.*)\);)", code[c.module()]);
-        collect("include/libzuc/" + c.module() + ".h", R"(Aborts([^*]*(\*[^/][^*]*)*)\*/)", blocks);
+        collect(read(c.module() + ".cpp"), R"(ZUC_CHECK\((.*)\);)", code[c.module()]);
+        collect(read("include/libzuc/" + c.module() + ".h"), R"(Aborts([^*]*(\*[^/][^*]*)*)\*/)",
+                blocks);
         for (const std::string &block : blocks) {
             collect(block, R"re("([^"]+)")re", headers[c.module()]);
         }
